@@ -1,0 +1,114 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+
+#include "engine/run_state.h"
+#include "engine/startup_switches.h"
+#include "engine/win/engine.h"
+#include "engine/win/not_built_operations.h"
+#include "platform/unique_name.h"
+#include "install/win/file_utils.h"
+#include "platform/date_time.h"
+#include "platform/win/message_box.h"
+#include "platform/win/self_delete.h"
+#include "platform/win/shutdown.h"
+#include "platform/win/system_folders.h"
+#include "script/silent_abort.h"
+
+namespace cv {
+
+ArgumentList ProgramArguments() {
+  ArgumentList args = SplitParams(GetCommandLineA());
+  // Argument 0 is the program file as Windows knows it, not as it was typed.
+  if (args.empty()) {
+    args.push_back(ModuleFileName());
+  } else {
+    args[0] = ModuleFileName();
+  }
+  return args;
+}
+
+int EngineMain() {
+  NotBuiltOperations operations;
+  return EngineMain(operations, ProgramArguments());
+}
+
+namespace {
+
+// A new folder `parent` + unique name + "\", created; empty when that fails.
+std::string CreateUniqueFolder(const std::string& parent) {
+  const std::string folder = parent + MakeUniqueName(parent, "", "", true) + "\\";
+  return ForceFolders(folder) ? folder : std::string();
+}
+
+bool CreateWorkFolders(SetupOperations& operations, RunState& run) {
+  run.WorkFolder = CreateUniqueFolder(TempRoot());
+  if (run.WorkFolder.empty()) return false;
+  const std::string fonts = CreateUniqueFolder(run.WorkFolder);
+  const std::string assemblies = CreateUniqueFolder(run.WorkFolder);
+  const std::string backups = CreateUniqueFolder(run.WorkFolder);
+  if (fonts.empty() || assemblies.empty() || backups.empty()) return false;
+  operations.SetTempFolders(fonts, assemblies, backups);
+  return true;
+}
+
+int& ExitCode() {
+  static int code = 0;
+  return code;
+}
+
+}  // namespace
+
+int EngineMain(SetupOperations& operations, const ArgumentList& args) {
+  RunState& run = Run();
+  bool result = false;
+  bool startedToResume = false;
+  try {
+    UseEngineDateTimeFormats();
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                  ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+
+    const StartupSwitches switches = ParseStartupSwitches(args);
+    bool startupFailed = false;
+    if (switches.ResumeFolder) {
+      run.ResumeMode = true;
+      startedToResume = true;
+      run.WorkFolder = *switches.ResumeFolder;
+      if (!operations.LoadResumeState()) {
+        ShowError("Cannot resume installation.");
+        startupFailed = true;
+      }
+    }
+    if (!startupFailed) {
+      if (switches.ExeName) run.SetupFileName = *switches.ExeName;
+      if (!run.ResumeMode && !CreateWorkFolders(operations, run)) {
+        ShowError("Cannot create the temporary folder \"" + TempRoot() + "\".");
+        startupFailed = true;
+      }
+    }
+    if (!startupFailed) result = RunSetup(operations, args);
+  } catch (const SilentAbort&) {
+    result = false;
+  } catch (const std::exception& error) {
+    ShowError(error.what());
+    result = false;
+  }
+
+  if (!run.ResumePending && !run.WorkFolder.empty()) DeleteTree(run.WorkFolder, true);
+  if (startedToResume) {
+    // In resume mode the running file is the temporary copy made for the
+    // restart; it goes now, or at the restart when one follows.
+    if (result && run.RebootAfterExit) {
+      ScheduleFileDelete(ModuleFileName());
+    } else {
+      SelfDelete(false);
+    }
+  }
+  if (result && run.RebootAfterExit) Reboot(false);
+  if (!result && ExitCode() == 0) ExitCode() = -1;
+  return ExitCode();
+}
+
+}  // namespace cv

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <vector>
+
+#include "engine/language_list.h"
+
+namespace cv {
+
+// The languages of the locales installed in Windows; locales whose
+// abbreviation cannot be read are left out. On the NT family the names are
+// read as Unicode and converted to the ANSI code page.
+std::vector<WindowsLanguage> InstalledWindowsLanguages();
+
+}  // namespace cv

@@ -1,0 +1,118 @@
+#include "install/win/file_utils.h"
+
+#include <windows.h>
+
+#include "platform/paths.h"
+#include "platform/system_info.h"
+
+namespace cv {
+
+bool DeleteFileForced(const std::string& file) {
+  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileA(file.c_str()) != 0;
+}
+
+bool FolderExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DeleteTree(const std::string& folderIn, bool removeFolder) {
+  const std::string folder = IncludeBackslash(folderIn);
+  if (!FolderExists(folder)) return true;  // nothing there, nothing failed
+  bool ok = true;
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &entry);
+  bool endedNormally = true;
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (entry.cFileName[0] == '.') continue;
+      const std::string path = folder + entry.cFileName;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        ok = DeleteTree(path, true) && ok;
+      } else {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+          SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+        }
+        ok = (DeleteFileA(path.c_str()) != 0) && ok;
+      }
+    } while (FindNextFileA(find, &entry));
+    endedNormally = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(find);
+  }
+  const std::string bare = ExcludeBackslash(folder);
+  const bool isBareDrive = bare.size() == 2 && bare[1] == ':';
+  if (removeFolder && ok && endedNormally && !isBareDrive) {
+    ok = RemoveDirectoryA(bare.c_str()) != 0;
+  }
+  return ok;
+}
+
+bool ForceFolders(const std::string& folderIn) {
+  const std::string folder = ExcludeBackslash(folderIn);
+  if (folder.size() <= 2) return true;
+  if (FolderExists(folder)) return true;
+  const std::string parent = ExcludeBackslash(ExtractFolder(folder));
+  if (!parent.empty() && parent != folder && !ForceFolders(parent)) return false;
+  return CreateDirectoryA(folder.c_str(), nullptr) != 0 || FolderExists(folder);
+}
+
+std::int64_t DiskFreeKB(const std::string& path) {
+  if (!FolderExists(path)) return 0;
+  std::string query = IncludeBackslash(path);
+  const SystemInfoRecord& system = SystemInfo();
+  if (system.Is9x() && query.size() >= 3 && query[1] == ':') query = query.substr(0, 3);
+  if (system.IsNT() || system.Build > 1110) {
+    using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
+                                              PULARGE_INTEGER);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto getFree = kernel ? reinterpret_cast<GetDiskFreeSpaceExFn>(reinterpret_cast<void*>(
+                                GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
+                          : nullptr;
+    if (getFree) {
+      ULARGE_INTEGER available, total, free;
+      if (!getFree(query.c_str(), &available, &total, &free)) return 0;
+      return static_cast<std::int64_t>(available.QuadPart / 1024);
+    }
+  }
+  DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+  if (!GetDiskFreeSpaceA(query.substr(0, 3).c_str(), &sectorsPerCluster, &bytesPerSector,
+                         &freeClusters, &clusters)) {
+    return 0;
+  }
+  return static_cast<std::int64_t>(bytesPerSector) * sectorsPerCluster * freeClusters / 1024;
+}
+
+namespace {
+
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH * 2];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  return length == 0 || length >= sizeof buffer ? path : std::string(buffer, length);
+}
+
+}  // namespace
+
+void ScheduleFileReplace(const std::string& sourceIn, const std::string& targetIn) {
+  const std::string source = FullPath(sourceIn);
+  const std::string target = targetIn.empty() ? std::string() : FullPath(targetIn);
+  if (GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  // The 9x family has no delayed move; its "wininit.ini" [Rename] entries
+  // arrive with the restart-time operations of the installation engine.
+  if (!SystemInfo().IsNT()) return;
+  if (target.empty()) {
+    MoveFileExA(source.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return;
+  }
+  MoveFileExA(target.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+void ScheduleFileDelete(const std::string& file) { ScheduleFileReplace(file, std::string()); }
+
+}  // namespace cv

@@ -1,0 +1,33 @@
+#pragma once
+// File-level primitives of the installation engine.
+
+#include <cstdint>
+#include <string>
+
+namespace cv {
+
+// Sets the attributes to normal, then deletes.
+bool DeleteFileForced(const std::string& file);
+
+// Deletes everything below `folder` (read-only files included) and, with
+// `removeFolder`, when all of that worked and the folder is not a bare drive,
+// the folder itself. True only when every deletion succeeded.
+bool DeleteTree(const std::string& folder, bool removeFolder);
+
+// Creates the folder with all missing parents. A trailing backslash is
+// removed first; paths of two characters or less are left alone.
+bool ForceFolders(const std::string& folder);
+
+bool FolderExists(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Free space in KiB available to the caller on the drive of `path`; 0 when
+// the path is not an existing folder or the query fails.
+std::int64_t DiskFreeKB(const std::string& path);
+
+// At the next start of Windows, move `source` over `target` (an empty target
+// deletes the source).
+void ScheduleFileReplace(const std::string& source, const std::string& target);
+void ScheduleFileDelete(const std::string& file);
+
+}  // namespace cv

@@ -1,0 +1,13 @@
+#include "platform/locale_text.h"
+
+#include "platform/case_map.h"
+
+namespace cv {
+
+std::string UpperCaseLocale(std::string_view text) { return CaseMapUpper(text); }
+
+bool SameTextLocale(std::string_view a, std::string_view b) {
+  return CaseMapUpper(a) == CaseMapUpper(b);
+}
+
+}  // namespace cv

@@ -1,0 +1,21 @@
+#pragma once
+// Folders of the running system and of the program itself.
+
+#include <string>
+
+namespace cv {
+
+// The temporary folder with a trailing backslash. When Windows answers with
+// the current directory (TMP and TEMP unset), the fallback is the Windows
+// folder's "Temp\" on the 9x family and "C:\Temp\" on the NT family. The
+// folder is not created.
+std::string TempRoot();
+
+// The Windows and system folders, without trailing backslash.
+std::string WindowsFolder();
+std::string SystemFolder();
+
+// Full path of the running program file.
+std::string ModuleFileName();
+
+}  // namespace cv
