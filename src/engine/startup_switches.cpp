@@ -5,6 +5,26 @@
 
 namespace cv {
 
+namespace {
+
+// The text after "/" + `prefix` of the first switch argument that carries the
+// whole prefix (for example "resume:"). The wildcard match alone is not
+// enough: once the text is used up, left-over mask that ends in "*" counts as
+// a match, so "/r" or "/resume" would pass for "resume:*" and have no value
+// to take.
+std::optional<std::string> ValueSwitch(const ArgumentList& args, const std::string& prefix) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (IsSwitch(arg) && arg.size() > prefix.size() &&
+        MatchesMask(std::string_view(arg).substr(1), prefix + "*", true)) {
+      return arg.substr(1 + prefix.size());
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::string StripOneQuotePair(const std::string& text) {
   if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
     return text.substr(1, text.size() - 2);
@@ -14,18 +34,18 @@ std::string StripOneQuotePair(const std::string& text) {
 
 StartupSwitches ParseStartupSwitches(const ArgumentList& args) {
   StartupSwitches switches;
-  int index = 0;
-  if (FindSwitch(args, "resume:*", index)) {
-    std::string folder = StripOneQuotePair(args[static_cast<std::size_t>(index)].substr(8));
+  if (const auto value = ValueSwitch(args, "resume:")) {
+    std::string folder = StripOneQuotePair(*value);
     if (!folder.empty() && folder.back() != '\\') folder += '\\';
     switches.ResumeFolder = folder;
   }
-  if (FindSwitch(args, "exename:*", index)) {
-    switches.ExeName = StripOneQuotePair(args[static_cast<std::size_t>(index)].substr(9));
+  if (const auto value = ValueSwitch(args, "exename:")) {
+    switches.ExeName = StripOneQuotePair(*value);
   }
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (!IsSwitch(arg) || !MatchesMask(arg, "?var:*", true)) continue;
+    // "/var" itself is shorter than "?var:" and has nothing to assign.
+    if (!IsSwitch(arg) || arg.size() < 5 || !MatchesMask(arg, "?var:*", true)) continue;
     const std::string assignment = arg.substr(5);
     const auto equals = assignment.find('=');
     VariableAssignment variable;

@@ -24,7 +24,7 @@ namespace cv {
 
 namespace {
 
-constexpr char kUninstallKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr int kRunAppStep = 6;
 
 // The handles and flags of one RunSetup call. Everything it holds is
