@@ -11,7 +11,9 @@ namespace {
 
 // What an icon looks like, drawn into a 32x32 bitmap: icons are compared by
 // their pixels because a handle from another process says nothing.
-std::vector<std::uint32_t> IconPixels(HICON icon) {
+// `background` is the colour the icon is drawn over (0x00RRGGBB as a DIB
+// holds it); icons have transparent parts.
+std::vector<std::uint32_t> IconPixels(HICON icon, std::uint32_t background = 0xFFFFFFFF) {
   std::vector<std::uint32_t> pixels;
   if (!icon) return pixels;
   BITMAPINFO info = {};
@@ -26,7 +28,7 @@ std::vector<std::uint32_t> IconPixels(HICON icon) {
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap && bits) {
     HGDIOBJ old = SelectObject(dc, bitmap);
-    std::memset(bits, 0xFF, 32 * 32 * 4);
+    std::fill_n(static_cast<std::uint32_t*>(bits), 32 * 32, background);
     if (DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL)) {
       GdiFlush();
       const auto* begin = static_cast<const std::uint32_t*>(bits);
@@ -40,10 +42,40 @@ std::vector<std::uint32_t> IconPixels(HICON icon) {
   return pixels;
 }
 
-DialogIcon IdentifyIcon(HICON icon) {
-  if (!icon) return DialogIcon::None;
-  const auto pixels = IconPixels(icon);
-  if (pixels.empty()) return DialogIcon::Other;
+// The 32x32 pixels at the top left of `control` as the screen shows them.
+std::vector<std::uint32_t> ScreenPixels(HWND control) {
+  std::vector<std::uint32_t> pixels;
+  RECT rect = {};
+  if (!GetWindowRect(control, &rect)) return pixels;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 32;
+  info.bmiHeader.biHeight = -32;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap && bits) {
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    if (BitBlt(dc, 0, 0, 32, 32, screen, rect.left, rect.top, SRCCOPY)) {
+      GdiFlush();
+      const auto* begin = static_cast<const std::uint32_t*>(bits);
+      pixels.assign(begin, begin + 32 * 32);
+      for (auto& pixel : pixels) pixel &= 0x00FFFFFF;
+    }
+    SelectObject(dc, old);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// Which standard icon `pixels` show, drawn over `background`.
+DialogIcon MatchStandardIcon(const std::vector<std::uint32_t>& pixels, std::uint32_t background,
+                             bool compareColourOnly) {
   struct Known {
     LPCSTR id;
     DialogIcon icon;
@@ -53,9 +85,28 @@ DialogIcon IdentifyIcon(HICON icon) {
                                            {IDI_ASTERISK, DialogIcon::Information},
                                            {IDI_QUESTION, DialogIcon::Question}}};
   for (const Known& candidate : known) {
-    if (IconPixels(LoadIconA(nullptr, candidate.id)) == pixels) return candidate.icon;
+    auto reference = IconPixels(LoadIconA(nullptr, candidate.id), background);
+    if (compareColourOnly) {
+      for (auto& pixel : reference) pixel &= 0x00FFFFFF;
+    }
+    if (reference == pixels) return candidate.icon;
   }
   return DialogIcon::Other;
+}
+
+// An icon handle is only good in the process that loaded it: a box of this
+// process is identified by its handle, a box of another process by what the
+// screen shows of it.
+DialogIcon IdentifyIcon(HWND control, HICON icon, bool sameProcess) {
+  if (!control || !icon) return DialogIcon::None;
+  if (sameProcess) {
+    const auto pixels = IconPixels(icon);
+    return pixels.empty() ? DialogIcon::Other : MatchStandardIcon(pixels, 0xFFFFFFFF, false);
+  }
+  const auto pixels = ScreenPixels(control);
+  if (pixels.empty()) return DialogIcon::Other;
+  // The icon's corner is transparent: it shows the box's background.
+  return MatchStandardIcon(pixels, pixels[0], true);
 }
 
 std::string WindowText(HWND window) {
@@ -71,6 +122,7 @@ std::string WindowText(HWND window) {
 struct ChildScan {
   std::string text;
   HICON icon = nullptr;
+  HWND iconControl = nullptr;
 };
 
 BOOL CALLBACK ScanChild(HWND child, LPARAM context) {
@@ -83,6 +135,7 @@ BOOL CALLBACK ScanChild(HWND child, LPARAM context) {
     DWORD_PTR icon = 0;
     SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 1000, &icon);
     scan->icon = reinterpret_cast<HICON>(icon);
+    scan->iconControl = child;
     return TRUE;
   }
   const std::string text = WindowText(child);
@@ -196,7 +249,10 @@ void DialogWatcher::Scan() {
       ChildScan children;
       EnumChildWindows(box, ScanChild, reinterpret_cast<LPARAM>(&children));
       dialog.Text = children.text;
-      dialog.Icon = IdentifyIcon(children.icon);
+      DWORD boxProcess = 0;
+      GetWindowThreadProcessId(box, &boxProcess);
+      dialog.Icon = IdentifyIcon(children.iconControl, children.icon,
+                                 boxProcess == GetCurrentProcessId());
       GetWindowRect(box, &dialog.Rect);
       dialog.Owner = GetWindow(box, GW_OWNER);
       {

@@ -1,0 +1,149 @@
+// The engine program itself, started as a user (or Windows after a restart)
+// would start it, watched from outside: its folders, its files, the boxes it
+// shows and its exit code.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "child_process.h"
+#include "dialog_watcher.h"
+#include "temp_folder.h"
+
+namespace cv {
+namespace {
+
+constexpr DWORD kNoProcess = 0xFFFFFFFF;
+constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
+
+bool IsBase32Name(const std::string& name) {
+  if (name.size() != 8) return false;
+  for (char c : name) {
+    if (!std::isdigit(static_cast<unsigned char>(c)) && !(c >= 'A' && c <= 'V')) return false;
+  }
+  return true;
+}
+
+std::string EnginePath() { return test::TestProgramFolder() + "CVEngine.exe"; }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Copies the engine into `folder` (created), as the restart copy would be.
+std::string CopyEngineTo(const std::string& folder) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string copy = folder + "CVEngine.exe";
+  EXPECT_TRUE(CopyFileA(EnginePath().c_str(), copy.c_str(), FALSE));
+  return copy;
+}
+
+bool WaitUntilGone(const std::string& path, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+    if (!test::PathExists(path)) return true;
+    Sleep(100);
+  }
+  return !test::PathExists(path);
+}
+
+class EngineProcessTest : public ::testing::Test {
+ protected:
+  std::map<std::string, std::string> Environment() const {
+    return {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}};
+  }
+
+  test::TempFolder temp_;  // the engine's temporary root
+  test::TempFolder place_;  // where programs and resume folders lie
+};
+
+TEST_F(EngineProcessTest, FreshStartBuildsItsWorkFolderAndRemovesItAfterTheFailure) {
+  test::DialogWatcher watcher(kNoProcess);
+  watcher.Hold(true);
+  test::ChildProcess engine(Quoted(EnginePath()), Environment());
+  ASSERT_TRUE(engine.Started());
+  watcher.SetProcess(engine.Id());
+  ASSERT_TRUE(watcher.WaitForCount(1, 60000));
+
+  // While the user reads the message, the work folder is complete.
+  const auto roots = test::FolderEntries(temp_.Path());
+  ASSERT_EQ(roots.size(), 1u);
+  EXPECT_TRUE(IsBase32Name(roots[0])) << roots[0];
+  const std::string work = temp_.Path() + roots[0] + "\\";
+  auto entries = test::FolderEntries(work);
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries.back(), "unpack.dll");
+  entries.pop_back();
+  for (const std::string& name : entries) {
+    EXPECT_TRUE(IsBase32Name(name)) << name;
+    EXPECT_TRUE(GetFileAttributesA((work + name).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(test::FolderEntries(work + name + "\\").empty());
+  }
+  EXPECT_EQ(test::ReadFileBytes(work + "unpack.dll"),
+            test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll"));
+
+  const test::SeenDialog box = watcher.Seen()[0];
+  EXPECT_EQ(box.Caption, "Error");
+  EXPECT_EQ(box.Text, "Importing variables is not available in this build.");
+  EXPECT_EQ(box.Icon, test::DialogIcon::Error);
+
+  watcher.Hold(false);
+  ASSERT_TRUE(engine.Wait(60000));
+  EXPECT_EQ(engine.ExitCode(), kFailureExitCode);
+  EXPECT_TRUE(test::FolderEntries(temp_.Path()).empty());
+  EXPECT_EQ(watcher.Seen().size(), 1u);
+}
+
+// A resumed run whose saved state cannot be read ends with the resume
+// message, removes the resume folder and deletes its own program copy.
+void ExpectFailedResume(const std::string& commandLine, const std::string& resumeFolder,
+                        const std::string& engineCopy,
+                        const std::map<std::string, std::string>& environment) {
+  test::DialogWatcher watcher(kNoProcess);
+  test::ChildProcess engine(commandLine, environment);
+  ASSERT_TRUE(engine.Started());
+  watcher.SetProcess(engine.Id());
+  ASSERT_TRUE(engine.Wait(60000));
+  EXPECT_EQ(engine.ExitCode(), kFailureExitCode);
+  const auto seen = watcher.Seen();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].Text, "Resuming an installation is not available in this build.");
+  EXPECT_EQ(seen[1].Caption, "Error");
+  EXPECT_EQ(seen[1].Text, "Cannot resume installation.");
+  EXPECT_EQ(seen[1].Icon, test::DialogIcon::Error);
+  EXPECT_FALSE(test::PathExists(resumeFolder));
+  EXPECT_TRUE(WaitUntilGone(engineCopy, 30000)) << "the restart copy of the engine was left";
+}
+
+TEST_F(EngineProcessTest, ResumeSwitchInUpperCaseWithQuotedFolder) {
+  const std::string copy = CopyEngineTo(place_.Path() + "program\\");
+  const std::string resume = place_.Path() + "saved run";
+  ASSERT_TRUE(CreateDirectoryA(resume.c_str(), nullptr));
+  ASSERT_TRUE(test::WriteFileBytes(resume + "\\MainDB", "saved"));
+  ExpectFailedResume(Quoted(copy) + " /RESUME:" + Quoted(resume), resume, copy, Environment());
+  // The work folder of a resumed run is the saved one: nothing new appeared.
+  EXPECT_TRUE(test::FolderEntries(temp_.Path()).empty());
+}
+
+TEST_F(EngineProcessTest, ResumeSwitchInLowerCaseWithoutQuotes) {
+  const std::string copy = CopyEngineTo(place_.Path() + "program\\");
+  const std::string resume = place_.Path() + "savedrun";
+  ASSERT_TRUE(CreateDirectoryA(resume.c_str(), nullptr));
+  ExpectFailedResume(Quoted(copy) + " -resume:" + resume + "\\", resume, copy, Environment());
+}
+
+TEST_F(EngineProcessTest, ResumeWithoutColonIsAnOrdinaryStart) {
+  const std::string copy = CopyEngineTo(place_.Path() + "program\\");
+  test::DialogWatcher watcher(kNoProcess);
+  test::ChildProcess engine(Quoted(copy) + " /resume", Environment());
+  ASSERT_TRUE(engine.Started());
+  watcher.SetProcess(engine.Id());
+  ASSERT_TRUE(engine.Wait(60000));
+  EXPECT_EQ(engine.ExitCode(), kFailureExitCode);
+  const auto seen = watcher.Seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].Text, "Importing variables is not available in this build.");
+  // Not a resumed run: the program file stays where it is.
+  Sleep(500);
+  EXPECT_TRUE(test::PathExists(copy));
+}
+
+}  // namespace
+}  // namespace cv
