@@ -22,6 +22,9 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The directory-entry bit of a volume label on FAT drives of the 9x family.
+constexpr DWORD kVolumeLabelAttribute = 0x08;
+
 bool DeleteTree(const std::string& folderIn, bool removeFolder) {
   const std::string folder = IncludeBackslash(folderIn);
   if (!FolderExists(folder)) return true;  // nothing there, nothing failed
@@ -31,8 +34,12 @@ bool DeleteTree(const std::string& folderIn, bool removeFolder) {
   bool endedNormally = true;
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      if (entry.cFileName[0] == '.') continue;
-      const std::string path = folder + entry.cFileName;
+      // Only the "." and ".." entries are skipped: a file named ".config"
+      // is as much in the way of removing the folder as any other.
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      if (entry.dwFileAttributes & kVolumeLabelAttribute) continue;
+      const std::string path = folder + name;
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         ok = DeleteTree(path, true) && ok;
       } else {
