@@ -23,4 +23,6 @@ endif()
 if(WIN32)
   # Programs and libraries run on a clean Windows: no runtime DLLs beside them.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # The shipped (size-optimised) build carries no symbols.
+  add_link_options($<$<CONFIG:MinSizeRel>:-s>)
 endif()
