@@ -21,6 +21,10 @@ struct RunState {
   bool SystemShuttingDown = false;
   bool RebootAfterExit = false;
 
+  // The process exit code; parts that end the run with a code of their own
+  // set it, otherwise a failed run ends with -1.
+  int ExitCode = 0;
+
   // LngID=display name, in the order the language tables come.
   std::vector<LanguageEntry> LanguageList;
 };

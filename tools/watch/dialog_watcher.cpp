@@ -251,8 +251,14 @@ void DialogWatcher::Scan() {
       dialog.Text = children.text;
       DWORD boxProcess = 0;
       GetWindowThreadProcessId(box, &boxProcess);
-      dialog.Icon = IdentifyIcon(children.iconControl, children.icon,
-                                 boxProcess == GetCurrentProcessId());
+      const bool sameProcess = boxProcess == GetCurrentProcessId();
+      dialog.Icon = IdentifyIcon(children.iconControl, children.icon, sameProcess);
+      // A box of another process is read off the screen, which may not show
+      // it yet in the moment it became visible.
+      for (int retry = 0; !sameProcess && dialog.Icon == DialogIcon::Other && retry < 20; ++retry) {
+        Sleep(25);
+        dialog.Icon = IdentifyIcon(children.iconControl, children.icon, sameProcess);
+      }
       GetWindowRect(box, &dialog.Rect);
       dialog.Owner = GetWindow(box, GW_OWNER);
       {

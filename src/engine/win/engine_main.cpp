@@ -53,11 +53,6 @@ bool CreateWorkFolders(SetupOperations& operations, RunState& run) {
   return true;
 }
 
-int& ExitCode() {
-  static int code = 0;
-  return code;
-}
-
 }  // namespace
 
 int EngineMain(SetupOperations& operations, const ArgumentList& args) {
@@ -107,8 +102,8 @@ int EngineMain(SetupOperations& operations, const ArgumentList& args) {
     }
   }
   if (result && run.RebootAfterExit) Reboot(false);
-  if (!result && ExitCode() == 0) ExitCode() = -1;
-  return ExitCode();
+  if (!result && run.ExitCode == 0) run.ExitCode = -1;
+  return run.ExitCode;
 }
 
 }  // namespace cv

@@ -8,6 +8,7 @@
 
 #include "child_process.h"
 #include "dialog_watcher.h"
+#include "same_bytes.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -76,8 +77,7 @@ TEST_F(EngineProcessTest, FreshStartBuildsItsWorkFolderAndRemovesItAfterTheFailu
     EXPECT_TRUE(GetFileAttributesA((work + name).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_TRUE(test::FolderEntries(work + name + "\\").empty());
   }
-  EXPECT_EQ(test::ReadFileBytes(work + "unpack.dll"),
-            test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll"));
+  EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(work + "unpack.dll"), test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll")));
 
   const test::SeenDialog box = watcher.Seen()[0];
   EXPECT_EQ(box.Caption, "Error");

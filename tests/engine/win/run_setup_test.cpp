@@ -8,6 +8,7 @@
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
 #include "recording_operations.h"
+#include "same_bytes.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -108,8 +109,7 @@ TEST_F(RunSetupTest, SuccessfulInstallationRunsEveryStepInOrder) {
 TEST_F(RunSetupTest, UnpackLibraryIsWrittenIntoTheWorkFolder) {
   ASSERT_TRUE(RunFlow());
   EXPECT_EQ(cv::Run().UnpackLibraryPath, folder_.Path() + "unpack.dll");
-  EXPECT_EQ(test::ReadFileBytes(cv::Run().UnpackLibraryPath),
-            test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll"));
+  EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(cv::Run().UnpackLibraryPath), test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll")));
 }
 
 TEST_F(RunSetupTest, FailedInstallationRollsBackAndReportsFailureToTheWizard) {
