@@ -9,48 +9,18 @@ namespace cv::test {
 
 namespace {
 
-// What an icon looks like, drawn into a 32x32 bitmap: icons are compared by
-// their pixels because a handle from another process says nothing.
-// `background` is the colour the icon is drawn over (0x00RRGGBB as a DIB
-// holds it); icons have transparent parts.
-std::vector<std::uint32_t> IconPixels(HICON icon, std::uint32_t background = 0xFFFFFFFF) {
-  std::vector<std::uint32_t> pixels;
-  if (!icon) return pixels;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 32;
-  info.bmiHeader.biHeight = -32;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap && bits) {
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    std::fill_n(static_cast<std::uint32_t*>(bits), 32 * 32, background);
-    if (DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL)) {
-      GdiFlush();
-      const auto* begin = static_cast<const std::uint32_t*>(bits);
-      pixels.assign(begin, begin + 32 * 32);
-    }
-    SelectObject(dc, old);
-  }
-  if (bitmap) DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return pixels;
-}
+constexpr int kIconSize = 32;
+using Pixels = std::vector<std::uint32_t>;
 
-// The 32x32 pixels at the top left of `control` as the screen shows them.
-std::vector<std::uint32_t> ScreenPixels(HWND control) {
-  std::vector<std::uint32_t> pixels;
-  RECT rect = {};
-  if (!GetWindowRect(control, &rect)) return pixels;
+// Pixels of a 32x32 bitmap that `draw` paints into (given a memory DC and the
+// screen DC); empty when drawing fails. Colours are 0x00RRGGBB.
+template <typename Draw>
+Pixels Render(Draw draw) {
+  Pixels pixels;
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 32;
-  info.bmiHeader.biHeight = -32;
+  info.bmiHeader.biWidth = kIconSize;
+  info.bmiHeader.biHeight = -kIconSize;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
@@ -59,10 +29,10 @@ std::vector<std::uint32_t> ScreenPixels(HWND control) {
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap && bits) {
     HGDIOBJ old = SelectObject(dc, bitmap);
-    if (BitBlt(dc, 0, 0, 32, 32, screen, rect.left, rect.top, SRCCOPY)) {
+    auto* first = static_cast<std::uint32_t*>(bits);
+    if (draw(dc, screen, first)) {
       GdiFlush();
-      const auto* begin = static_cast<const std::uint32_t*>(bits);
-      pixels.assign(begin, begin + 32 * 32);
+      pixels.assign(first, first + kIconSize * kIconSize);
       for (auto& pixel : pixels) pixel &= 0x00FFFFFF;
     }
     SelectObject(dc, old);
@@ -73,9 +43,28 @@ std::vector<std::uint32_t> ScreenPixels(HWND control) {
   return pixels;
 }
 
+// What an icon looks like drawn over `background`: icons are compared by
+// their pixels because a handle from another process says nothing, and they
+// have transparent parts.
+Pixels IconPixels(HICON icon, std::uint32_t background) {
+  if (!icon) return {};
+  return Render([&](HDC dc, HDC, std::uint32_t* bits) {
+    std::fill_n(bits, kIconSize * kIconSize, background);
+    return DrawIconEx(dc, 0, 0, icon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL) != 0;
+  });
+}
+
+// The 32x32 pixels at the top left of `control` as the screen shows them.
+Pixels ScreenPixels(HWND control) {
+  RECT rect = {};
+  if (!GetWindowRect(control, &rect)) return {};
+  return Render([&](HDC dc, HDC screen, std::uint32_t*) {
+    return BitBlt(dc, 0, 0, kIconSize, kIconSize, screen, rect.left, rect.top, SRCCOPY) != 0;
+  });
+}
+
 // Which standard icon `pixels` show, drawn over `background`.
-DialogIcon MatchStandardIcon(const std::vector<std::uint32_t>& pixels, std::uint32_t background,
-                             bool compareColourOnly) {
+DialogIcon MatchStandardIcon(const Pixels& pixels, std::uint32_t background) {
   struct Known {
     LPCSTR id;
     DialogIcon icon;
@@ -85,11 +74,7 @@ DialogIcon MatchStandardIcon(const std::vector<std::uint32_t>& pixels, std::uint
                                            {IDI_ASTERISK, DialogIcon::Information},
                                            {IDI_QUESTION, DialogIcon::Question}}};
   for (const Known& candidate : known) {
-    auto reference = IconPixels(LoadIconA(nullptr, candidate.id), background);
-    if (compareColourOnly) {
-      for (auto& pixel : reference) pixel &= 0x00FFFFFF;
-    }
-    if (reference == pixels) return candidate.icon;
+    if (IconPixels(LoadIconA(nullptr, candidate.id), background) == pixels) return candidate.icon;
   }
   return DialogIcon::Other;
 }
@@ -99,14 +84,15 @@ DialogIcon MatchStandardIcon(const std::vector<std::uint32_t>& pixels, std::uint
 // screen shows of it.
 DialogIcon IdentifyIcon(HWND control, HICON icon, bool sameProcess) {
   if (!control || !icon) return DialogIcon::None;
+  constexpr std::uint32_t kWhite = 0x00FFFFFF;
   if (sameProcess) {
-    const auto pixels = IconPixels(icon);
-    return pixels.empty() ? DialogIcon::Other : MatchStandardIcon(pixels, 0xFFFFFFFF, false);
+    const Pixels pixels = IconPixels(icon, kWhite);
+    return pixels.empty() ? DialogIcon::Other : MatchStandardIcon(pixels, kWhite);
   }
-  const auto pixels = ScreenPixels(control);
+  const Pixels pixels = ScreenPixels(control);
   if (pixels.empty()) return DialogIcon::Other;
   // The icon's corner is transparent: it shows the box's background.
-  return MatchStandardIcon(pixels, pixels[0], true);
+  return MatchStandardIcon(pixels, pixels[0]);
 }
 
 std::string WindowText(HWND window) {
