@@ -14,11 +14,13 @@
 namespace cv {
 namespace {
 
+INT_PTR CALLBACK IgnoreDialogMessages(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 TEST(EngineResources, PresetupDialogHasItsIconProgressBarAndText) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  HWND dialog = CreateDialogA(GetModuleHandleA(nullptr), "DLG_PRESETUP", nullptr,
-                              [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; });
+  HWND dialog =
+      CreateDialogA(GetModuleHandleA(nullptr), "DLG_PRESETUP", nullptr, IgnoreDialogMessages);
   ASSERT_NE(dialog, nullptr);
 
   RECT size{0, 0, 200, 70};
