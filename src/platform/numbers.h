@@ -1,5 +1,6 @@
 #pragma once
-// Numeric text conversions.
+// Numeric text conversions. None of them depends on the C locale or the
+// user's regional settings.
 
 #include <cstdint>
 #include <string>
@@ -14,5 +15,30 @@ std::string IntToBase(std::uint64_t value, int width, int base);
 
 // `text` prefixed with copies of `ch` up to `width`; longer texts unchanged.
 std::string PadLeft(char ch, std::string_view text, int width);
+
+// `text` read as a hexadecimal integer, 0 when it is no number.
+//
+// A "$" is put in front unless the text already holds one, and the result is
+// read as an integer text "[sign]$digits": so "1F" and "$1F" give 31 and
+// "-$1F" gives -31, while "-1F", "x$1F", "1$F", "$", "" and texts with blanks
+// are no numbers. Digits may be of either case. The digits' value must fit
+// in 32 bits (leading zeros do not count); it is taken as a 32-bit two's
+// complement pattern, so "FFFFFFFF" gives -1, and "100000000" is no number.
+std::int32_t HexToInt(std::string_view text);
+
+// Upper-case hexadecimal digits of `value`, left-padded with "0" to at least
+// `digits` digits. A negative 32-bit integer passed here gives its two's
+// complement pattern (-1 gives "FFFFFFFF").
+std::string IntToHex(std::uint32_t value, int digits);
+
+// `text` read as a decimal floating-point number with "." as the decimal
+// separator, or `defaultValue` when it is not one. Accepted: optional spaces
+// around the number, an optional "+" or "-", digits with an optional
+// fraction ("1.", ".5" and "1.5"; at least one digit), and an optional
+// exponent ("e" or "E", optional sign, at least one digit). Not accepted:
+// "," as separator, thousands separators, hexadecimal, "inf" and "nan". A
+// number too large for a double gives `defaultValue`; one too small to be
+// told from zero gives 0 (with its sign).
+double StrToFloatDef(std::string_view text, double defaultValue);
 
 }  // namespace cv

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
 namespace cv {
 namespace {
 
@@ -34,6 +39,148 @@ TEST(PadLeft, FillsUpToTheWidthOnly) {
   EXPECT_EQ(PadLeft('*', "abcd", 2), "abcd");
   EXPECT_EQ(PadLeft('0', "x", 0), "x");
   EXPECT_EQ(PadLeft('0', "x", -4), "x");
+}
+
+TEST(HexToInt, ReadsHexadecimalDigitsOfEitherCase) {
+  EXPECT_EQ(HexToInt("1F"), 31);
+  EXPECT_EQ(HexToInt("1f"), 31);
+  EXPECT_EQ(HexToInt("ff"), 255);
+  EXPECT_EQ(HexToInt("0"), 0);
+  EXPECT_EQ(HexToInt("A"), 10);
+  EXPECT_EQ(HexToInt("00000000000000001F"), 31);  // leading zeros do not count
+}
+
+TEST(HexToInt, AcceptsItsOwnDollarSign) {
+  EXPECT_EQ(HexToInt("$1F"), 31);
+  EXPECT_EQ(HexToInt("-$1F"), -31);
+  EXPECT_EQ(HexToInt("+$1F"), 31);
+}
+
+TEST(HexToInt, NoNumberGivesZero) {
+  EXPECT_EQ(HexToInt("zz"), 0);
+  EXPECT_EQ(HexToInt(""), 0);
+  EXPECT_EQ(HexToInt("$"), 0);
+  EXPECT_EQ(HexToInt("-"), 0);
+  EXPECT_EQ(HexToInt("1G"), 0);
+  EXPECT_EQ(HexToInt("0x1F"), 0);
+  EXPECT_EQ(HexToInt(" 1F"), 0);
+  EXPECT_EQ(HexToInt("1F "), 0);
+  EXPECT_EQ(HexToInt(std::string("1\0", 2)), 0);
+}
+
+TEST(HexToInt, SignOnlyBeforeTheDollarSign) {
+  // Without a "$" of its own the text is read after one, and "$-1F" is no
+  // number.
+  EXPECT_EQ(HexToInt("-1F"), 0);
+  EXPECT_EQ(HexToInt("$-1F"), 0);
+  EXPECT_EQ(HexToInt("-$-1F"), 0);
+}
+
+TEST(HexToInt, DollarSignOnlyInFront) {
+  EXPECT_EQ(HexToInt("x$1F"), 0);
+  EXPECT_EQ(HexToInt("1$F"), 0);
+  EXPECT_EQ(HexToInt("1F$"), 0);
+  EXPECT_EQ(HexToInt("$$1F"), 0);
+  EXPECT_EQ(HexToInt("$1F$"), 0);
+}
+
+TEST(HexToInt, ThirtyTwoBitPatterns) {
+  EXPECT_EQ(HexToInt("7FFFFFFF"), std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(HexToInt("80000000"), std::numeric_limits<std::int32_t>::min());
+  EXPECT_EQ(HexToInt("FFFFFFFF"), -1);
+  EXPECT_EQ(HexToInt("$FFFFFFFE"), -2);
+  EXPECT_EQ(HexToInt("-$80000000"), std::numeric_limits<std::int32_t>::min());
+  EXPECT_EQ(HexToInt("-$FFFFFFFF"), 1);
+}
+
+TEST(HexToInt, MoreThanThirtyTwoBitsIsNoNumber) {
+  EXPECT_EQ(HexToInt("100000000"), 0);
+  EXPECT_EQ(HexToInt("$FFFFFFFFF"), 0);
+  EXPECT_EQ(HexToInt(std::string(100000, 'F')), 0);
+  EXPECT_EQ(HexToInt(std::string(100000, '0') + "1"), 1);
+}
+
+TEST(IntToHex, UpperCaseDigitsWithAtLeastTheWidth) {
+  EXPECT_EQ(IntToHex(255, 2), "FF");
+  EXPECT_EQ(IntToHex(255, 0), "FF");
+  EXPECT_EQ(IntToHex(255, 1), "FF");
+  EXPECT_EQ(IntToHex(10, 4), "000A");
+  EXPECT_EQ(IntToHex(0, 0), "0");
+  EXPECT_EQ(IntToHex(0, 2), "00");
+  EXPECT_EQ(IntToHex(0xABCDEF01u, 2), "ABCDEF01");
+  EXPECT_EQ(IntToHex(0xFFFFFFFFu, 8), "FFFFFFFF");
+}
+
+TEST(IntToHex, NegativeIntegerGivesItsTwosComplement) {
+  const std::int32_t minusOne = -1;
+  const std::int32_t minusTwo = -2;
+  EXPECT_EQ(IntToHex(minusOne, 0), "FFFFFFFF");
+  EXPECT_EQ(IntToHex(minusTwo, 2), "FFFFFFFE");
+}
+
+TEST(IntToHex, ReadsBackWithHexToInt) {
+  for (const std::int32_t value : {0, 1, 31, 4096, 0x7FFFFFFF, -1, -31, -0x7FFFFFFF - 1}) {
+    EXPECT_EQ(HexToInt(IntToHex(static_cast<std::uint32_t>(value), 8)), value) << value;
+  }
+}
+
+TEST(StrToFloatDef, ReadsDecimalNumbersWithAPoint) {
+  EXPECT_EQ(StrToFloatDef("1.5", -1), 1.5);
+  EXPECT_EQ(StrToFloatDef("-0.25", 0), -0.25);
+  EXPECT_EQ(StrToFloatDef("+2", 0), 2.0);
+  EXPECT_EQ(StrToFloatDef("42", 0), 42.0);
+  EXPECT_EQ(StrToFloatDef(".5", 0), 0.5);
+  EXPECT_EQ(StrToFloatDef("5.", 0), 5.0);
+  EXPECT_EQ(StrToFloatDef("00012.5000", 0), 12.5);
+  EXPECT_EQ(StrToFloatDef("0.1", 0), 0.1);
+  EXPECT_EQ(StrToFloatDef("0", -1), 0.0);
+  EXPECT_EQ(StrToFloatDef("123456789012345678901234567890", 0), 123456789012345678901234567890.0);
+}
+
+TEST(StrToFloatDef, ReadsExponents) {
+  EXPECT_EQ(StrToFloatDef("1e3", 0), 1000.0);
+  EXPECT_EQ(StrToFloatDef("1E-2", 0), 0.01);
+  EXPECT_EQ(StrToFloatDef("2.5e+1", 0), 25.0);
+  EXPECT_EQ(StrToFloatDef("-.5E1", 0), -5.0);
+}
+
+TEST(StrToFloatDef, SpacesAroundTheNumberAreAllowed) {
+  EXPECT_EQ(StrToFloatDef("  3.25  ", 0), 3.25);
+  EXPECT_EQ(StrToFloatDef(" -1", 0), -1.0);
+}
+
+TEST(StrToFloatDef, AnythingElseGivesTheDefault) {
+  for (const char* text :
+       {"",    "   ",  ".",    "-",   "+",        "e5",    ".e1",   "1e",  "1e+", "1e-",
+        "abc", "1.5x", "x1.5", "1,5", "1 000",    "1.2.3", "--1",   "+-1", "- 1", "\t1",
+        "1\n", "inf",  "-inf", "nan", "infinity", "0x10",  "1e5.5", "1d5"}) {
+    EXPECT_EQ(StrToFloatDef(text, -7.5), -7.5) << '"' << text << '"';
+  }
+  EXPECT_EQ(StrToFloatDef(std::string("1\0", 2), -7.5), -7.5);
+}
+
+TEST(StrToFloatDef, TooLargeGivesTheDefault) {
+  EXPECT_EQ(StrToFloatDef("1e400", -7.5), -7.5);
+  EXPECT_EQ(StrToFloatDef("-1e400", -7.5), -7.5);
+  EXPECT_EQ(StrToFloatDef("1e99999999999999999999", -7.5), -7.5);
+  EXPECT_EQ(StrToFloatDef("1" + std::string(400, '0'), -7.5), -7.5);
+  EXPECT_EQ(StrToFloatDef("0.001e312", -7.5), -7.5);
+}
+
+TEST(StrToFloatDef, TooSmallGivesSignedZero) {
+  EXPECT_EQ(StrToFloatDef("1e-400", -7.5), 0.0);
+  EXPECT_EQ(StrToFloatDef("1e-99999999999999999999", -7.5), 0.0);
+  EXPECT_EQ(StrToFloatDef("0." + std::string(500, '0') + "1", -7.5), 0.0);
+  EXPECT_EQ(StrToFloatDef("1000e-330", -7.5), 0.0);
+  const double negative = StrToFloatDef("-1e-400", -7.5);
+  EXPECT_EQ(negative, 0.0);
+  EXPECT_TRUE(std::signbit(negative));
+}
+
+TEST(StrToFloatDef, ManyDigitsAreReadWhole) {
+  // 10^-501 moved up by 600 powers of ten is 10^99.
+  EXPECT_EQ(StrToFloatDef("0." + std::string(500, '0') + "1e600", -7.5), 1e99);
+  EXPECT_EQ(StrToFloatDef(std::string(1000, '0') + "2.5", -7.5), 2.5);
 }
 
 }  // namespace
