@@ -29,6 +29,13 @@ char HexPairByte(char high, char low) {
 
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
+std::string Trimmed(std::string_view text) {
+  const auto first = std::find_if_not(text.begin(), text.end(), IsBlankOrControl);
+  const auto last = std::find_if_not(text.rbegin(), text.rend(), IsBlankOrControl).base();
+  if (first >= last) return {};
+  return std::string(first, last);
+}
+
 }  // namespace
 
 std::string EscapeChars(std::string_view text, std::string_view extraSet) {
@@ -49,6 +56,7 @@ std::string EscapeChars(std::string_view text, std::string_view extraSet) {
 }
 
 std::string UnescapeChars(std::string_view text) {
+  if (text.find('&') == std::string_view::npos) return Trimmed(text);
   // Decoding at a position only changes what lies after it, so the text is
   // rebuilt from its end: `reversed` holds the already scanned tail, last
   // byte first. This keeps the scan linear however many escapes there are.
@@ -65,11 +73,7 @@ std::string UnescapeChars(std::string_view text) {
     }
   }
   std::reverse(reversed.begin(), reversed.end());
-
-  const auto first = std::find_if_not(reversed.begin(), reversed.end(), IsBlankOrControl);
-  const auto last = std::find_if_not(reversed.rbegin(), reversed.rend(), IsBlankOrControl).base();
-  if (first >= last) return {};
-  return std::string(first, last);
+  return Trimmed(reversed);
 }
 
 }  // namespace cv

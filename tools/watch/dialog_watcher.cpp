@@ -99,7 +99,7 @@ std::string WindowText(HWND window) {
   char text[4096] = {};
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                           SMTO_ABORTIFHUNG, 1000, &length)) {
+                           SMTO_NORMAL, 2000, &length)) {
     return {};
   }
   return std::string(text, std::strlen(text));
@@ -119,7 +119,7 @@ BOOL CALLBACK ScanChild(HWND child, LPARAM context) {
   const LONG style = GetWindowLongA(child, GWL_STYLE);
   if ((style & SS_TYPEMASK) == SS_ICON) {
     DWORD_PTR icon = 0;
-    SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 1000, &icon);
+    SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_NORMAL, 2000, &icon);
     scan->icon = reinterpret_cast<HICON>(icon);
     scan->iconControl = child;
     return TRUE;
@@ -225,13 +225,20 @@ void DialogWatcher::Scan() {
       continue;
     }
     if (isNew) {
+      SeenDialog dialog;
+      DWORD_PTR captionLength = 0;
+      char caption[1024] = {};
+      // A box whose thread does not answer yet is read on a later scan.
+      if (!SendMessageTimeoutA(box, WM_GETTEXT, sizeof caption, reinterpret_cast<LPARAM>(caption),
+                               SMTO_NORMAL, 2000, &captionLength)) {
+        continue;
+      }
+      dialog.Caption = caption;
       {
         std::lock_guard lock(mutex_);
         recorded_.insert(box);
       }
       settling_.erase(box);
-      SeenDialog dialog;
-      dialog.Caption = WindowText(box);
       ChildScan children;
       EnumChildWindows(box, ScanChild, reinterpret_cast<LPARAM>(&children));
       dialog.Text = children.text;
