@@ -5,6 +5,20 @@
 #include <new>
 
 namespace cv {
+namespace {
+
+// One WriteFile call moves at most 4 GB - 1 bytes; only a 64-bit build can
+// hold more.
+template <typename Size>
+bool ExceedsOneCall(Size size) {
+  if constexpr (sizeof(Size) > sizeof(DWORD)) {
+    return size > MAXDWORD;
+  } else {
+    return false;
+  }
+}
+
+}  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
   // Reading is shared, writing is not: a file someone is still writing fails
@@ -13,15 +27,17 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool complete = false;
-  LARGE_INTEGER size{};
-  // One ReadFile call reads at most 4 GB - 1 bytes.
-  if (GetFileSizeEx(file, &size) && static_cast<ULONGLONG>(size.QuadPart) <= MAXDWORD &&
-      static_cast<ULONGLONG>(size.QuadPart) <= bytes.max_size()) {
+  // GetFileSize rather than GetFileSizeEx, which the 9x family lacks. A file
+  // of 4 GB or more (a high part) cannot be read in one call.
+  DWORD high = 0;
+  SetLastError(NO_ERROR);
+  const DWORD size = GetFileSize(file, &high);
+  const bool sized = !(size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) && high == 0;
+  if (sized && size <= bytes.max_size()) {
     try {
-      bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+      bytes.assign(size, '\0');
       DWORD read = 0;
-      complete = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-                 read == bytes.size();
+      complete = ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
     } catch (const std::bad_alloc&) {
       bytes.clear();
     }
@@ -31,7 +47,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  if (static_cast<ULONGLONG>(bytes.size()) > MAXDWORD) return false;
+  if (ExceedsOneCall(bytes.size())) return false;
   if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(path.c_str());

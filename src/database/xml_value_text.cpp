@@ -1,0 +1,148 @@
+#include "database/xml_value_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "platform/case_map.h"
+
+namespace cv {
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+  return text;
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+bool SameAsciiNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (CaseMapUpper(a[i]) != CaseMapUpper(b[i])) return false;
+  }
+  return true;
+}
+
+int FindName(std::string_view wanted, std::span<const std::string_view> names) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (SameAsciiNoCase(names[i], wanted)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::int32_t IntegerFromText(std::string_view text) {
+  // Leading blanks are allowed, as the run-time's integer reading allows them.
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  int base = 10;
+  if (!text.empty() && text.front() == '$') {
+    base = 16;
+    text.remove_prefix(1);
+  } else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return 0;
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (error != std::errc() || end != text.data() + text.size()) return 0;
+  if (base == 16) {
+    // Hexadecimal text may spell the bit pattern of a negative number.
+    if (value > 0xFFFFFFFFull) return 0;
+    const auto bits = static_cast<std::uint32_t>(value);
+    const auto signedValue = static_cast<std::int32_t>(bits);
+    return negative ? static_cast<std::int32_t>(0u - bits) : signedValue;
+  }
+  const std::uint64_t limit = negative ? 2147483648ull : 2147483647ull;
+  if (value > limit) return 0;
+  return negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(value))
+                  : static_cast<std::int32_t>(value);
+}
+
+std::string IntegerToText(std::int32_t value) { return std::to_string(value); }
+
+char CharacterFromText(std::string_view text) { return text.empty() ? '\0' : text.front(); }
+
+std::string CharacterToText(char value) { return value == '\0' ? std::string() : std::string(1, value); }
+
+bool BooleanFromText(std::string_view text) { return text == "1"; }
+
+std::string BooleanToText(bool value) { return value ? "1" : "0"; }
+
+double FloatFromText(std::string_view text) {
+  text = TrimBlanks(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return 0;
+  return value;
+}
+
+std::string FloatToText(double value) {
+  if (!std::isfinite(value)) return "0";
+  char buffer[64];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  if (error != std::errc()) return "0";
+  return std::string(buffer, end);
+}
+
+int EnumFromText(std::string_view text, std::string_view prefix,
+                 std::span<const std::string_view> names) {
+  std::string wanted(prefix);
+  wanted += text;
+  const int found = FindName(wanted, names);
+  return found < 0 ? 0 : found;
+}
+
+std::string EnumToText(int ordinal, std::string_view prefix,
+                       std::span<const std::string_view> names) {
+  if (ordinal < 0 || static_cast<std::size_t>(ordinal) >= names.size()) return {};
+  const std::string_view name = names[static_cast<std::size_t>(ordinal)];
+  return LowerAscii(name.substr(std::min(prefix.size(), name.size())));
+}
+
+std::uint32_t SetFromText(std::string_view text, std::string_view prefix,
+                          std::span<const std::string_view> names) {
+  std::uint32_t mask = 0;
+  while (true) {
+    const auto comma = text.find(',');
+    const std::string_view piece = TrimBlanks(text.substr(0, comma));
+    if (!piece.empty()) {
+      std::string wanted(prefix);
+      wanted += piece;
+      const int found = FindName(wanted, names);
+      if (found >= 0 && found <= 31) mask |= 1u << found;
+    }
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  return mask;
+}
+
+std::string SetToText(std::uint32_t mask, std::string_view prefix,
+                      std::span<const std::string_view> names) {
+  std::string out;
+  for (std::size_t i = 0; i < names.size() && i < 32; ++i) {
+    if ((mask & (1u << i)) == 0) continue;
+    if (!out.empty()) out += ',';
+    out += EnumToText(static_cast<int>(i), prefix, names);
+  }
+  return out;
+}
+
+}  // namespace cv
