@@ -25,6 +25,11 @@
 // EnumSet of one, std::unique_ptr to a TXMLObject class, or
 // std::unique_ptr<TXMLTag>. A property may instead be given a getter and a
 // setter (member functions); without a setter it is not read from XML.
+//
+// Published properties start at their zero values (0, false, the first
+// enumeration value, the empty set, ""): loading clears an object to zero
+// values, and writing leaves out values equal to a new object's, so a
+// property whose initial value were not zero would not survive a round trip.
 
 #include <cstdint>
 #include <functional>

@@ -10,6 +10,7 @@
 #include "database/xml_object.h"
 #include "database/xml_object_list.h"
 #include "database/xml_param_list.h"
+#include "sample_model.h"
 
 namespace cv {
 
@@ -398,6 +399,78 @@ TEST(XmlBinding, PropertyDescriptionsAreSortedAndInherited) {
   EXPECT_TRUE(TestParams::StaticClass().InheritsFrom(TXMLObjectList::StaticClass()));
   EXPECT_FALSE(TestItem::StaticClass().InheritsFrom(TXMLObjectList::StaticClass()));
   EXPECT_EQ(TestItem::StaticClass().FindProperty("rAtIo")->Kind, PropKind::Float);
+}
+
+}  // namespace
+}  // namespace cv
+
+namespace cv {
+namespace {
+
+TEST(XmlBinding, DeepestDocumentTheReaderAcceptsBindsAndWritesBack) {
+  // Features inside features, as deep as the reader allows: binding,
+  // writing and freeing such a model must not exhaust the stack.
+  std::string text;
+  std::string closing;
+  int depth = 1;
+  text = "<product><features>";
+  closing = "</features></product>";
+  depth += 2;
+  while (depth + 2 <= 1000) {
+    text += "<feature id='f'><children>";
+    closing = "</children></feature>" + closing;
+    depth += 2;
+  }
+  text += closing;
+  auto product = sample::Product::New();
+  TXMLTag tag;
+  tag.Parse(text);
+  product->Assign(tag);
+  TXMLTag written;
+  written.SetName("product");
+  product->AssignTo(written);
+  auto copy = sample::Product::New();
+  copy->Assign(written);
+  EXPECT_EQ(copy->FeatureList->Count(), 1);
+}
+
+TEST(XmlBinding, SampleProductRoundTripsByteForByte) {
+  const std::string text =
+      "<product appname='Demo' build='$1F'><variables><variable name='P' value='v' "
+      "paramtype='path'/></variables><components><component id='Main' drive='C' required='1'>"
+      "<items><file src='a' size='12.5' flags='shared,reg_server'/></items></component>"
+      "</components><features><feature id='F1' selected='0'><custom x='1'/></feature></features>"
+      "</product>";
+  auto first = sample::Product::New();
+  first->LoadFromString(text, "product");
+  EXPECT_EQ(first->Build, 31);
+  TXMLTag one;
+  one.SetName("product");
+  first->AssignTo(one);
+  auto second = sample::Product::New();
+  second->Assign(one);
+  TXMLTag two;
+  two.SetName("product");
+  second->AssignTo(two);
+  EXPECT_EQ(two.AsXML(), one.AsXML());
+  EXPECT_EQ(one.AsXML(),
+            "<product appname=\"Demo\" build=\"31\">\r\n"
+            "\t<components>\r\n"
+            "\t\t<component drive=\"C\" id=\"Main\" required=\"1\">\r\n"
+            "\t\t\t<items>\r\n"
+            "\t\t\t\t<file flags=\"reg_server,shared\" size=\"12.5\" src=\"a\"/>\r\n"
+            "\t\t\t</items>\r\n"
+            "\t\t</component>\r\n"
+            "\t</components>\r\n"
+            "\t<features>\r\n"
+            "\t\t<feature id=\"F1\">\r\n"
+            "\t\t\t<custom x=\"1\"/>\r\n"
+            "\t\t</feature>\r\n"
+            "\t</features>\r\n"
+            "\t<variables>\r\n"
+            "\t\t<variable name=\"P\" type=\"path\" value=\"v\"/>\r\n"
+            "\t</variables>\r\n"
+            "</product>\r\n");
 }
 
 }  // namespace
