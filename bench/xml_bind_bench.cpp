@@ -16,7 +16,8 @@ constexpr std::size_t kTargetSize = 10 * 1000 * 1000;
 constexpr int kRuns = 3;
 
 std::string ProductDocument() {
-  std::string doc = "<product appname='Demo Product' version='4.2' build='17'>\r\n\t<variables>\r\n";
+  std::string doc =
+      "<product appname='Demo Product' version='4.2' build='17'>\r\n\t<variables>\r\n";
   for (int i = 0; i < 300; ++i) {
     const std::string number = std::to_string(i);
     doc += "\t\t<variable name='Var";

@@ -70,7 +70,8 @@ const XmlProperty* XmlClass::FindProperty(std::string_view name) const {
 
 const TXMLObject* XmlClass::Prototype() const {
   if (!PropertyCache || !Create) return nullptr;
-  std::call_once(PropertyCache->PrototypeOnce, [this] { PropertyCache->Prototype = Create(nullptr); });
+  std::call_once(PropertyCache->PrototypeOnce,
+                 [this] { PropertyCache->Prototype = Create(nullptr); });
   return PropertyCache->Prototype.get();
 }
 

@@ -157,8 +157,7 @@ XmlProperty Published(std::string_view name, V Owner::*member);
 // A property read and written through member functions; `setter` may be
 // nullptr for a read-only property.
 template <typename Owner, typename V>
-XmlProperty Published(std::string_view name, V (Owner::*getter)() const,
-                      void (Owner::*setter)(V));
+XmlProperty Published(std::string_view name, V (Owner::*getter)() const, void (Owner::*setter)(V));
 // A read-only property: written to XML, never read from it.
 template <typename Owner, typename V>
 XmlProperty Published(std::string_view name, V (Owner::*getter)() const);
@@ -168,31 +167,31 @@ XmlProperty Published(std::string_view name, V (Owner::*getter)() const,
 
 // Declares the class inside its body: its description, its virtual
 // constructor and its class query.
-#define CV_XML_CLASS(Type, BaseType)                                           \
- public:                                                                       \
-  using Base = BaseType;                                                       \
-  static const ::cv::XmlClass& StaticClass();                                  \
-  const ::cv::XmlClass& Class() const override { return StaticClass(); }       \
-  static std::unique_ptr<Type> New(::cv::TXMLObject* owner = nullptr) {        \
-    return ::cv::CreateXmlObject<Type>(owner);                                 \
-  }                                                                            \
-  static std::vector<::cv::XmlProperty> DeclareXmlProperties();                \
-                                                                               \
+#define CV_XML_CLASS(Type, BaseType)                                     \
+ public:                                                                 \
+  using Base = BaseType;                                                 \
+  static const ::cv::XmlClass& StaticClass();                            \
+  const ::cv::XmlClass& Class() const override { return StaticClass(); } \
+  static std::unique_ptr<Type> New(::cv::TXMLObject* owner = nullptr) {  \
+    return ::cv::CreateXmlObject<Type>(owner);                           \
+  }                                                                      \
+  static std::vector<::cv::XmlProperty> DeclareXmlProperties();          \
+                                                                         \
  private:
 
 // Defines the class description and starts the body of the function that
 // lists the class's own published properties.
-#define CV_XML_PROPERTIES(Type)                                                       \
-  const ::cv::XmlClass& Type::StaticClass() {                                         \
-    static ::cv::XmlClass::Cache cache;                                               \
-    static const ::cv::XmlClass info{                                                 \
-        #Type, &Type::Base::StaticClass(),                                            \
-        [](::cv::TXMLObject* owner) -> std::unique_ptr<::cv::TXMLObject> {            \
-          return ::cv::CreateXmlObject<Type>(owner);                                  \
-        },                                                                            \
-        &Type::DeclareXmlProperties, &cache};                                         \
-    return info;                                                                      \
-  }                                                                                   \
+#define CV_XML_PROPERTIES(Type)                                            \
+  const ::cv::XmlClass& Type::StaticClass() {                              \
+    static ::cv::XmlClass::Cache cache;                                    \
+    static const ::cv::XmlClass info{                                      \
+        #Type, &Type::Base::StaticClass(),                                 \
+        [](::cv::TXMLObject* owner) -> std::unique_ptr<::cv::TXMLObject> { \
+          return ::cv::CreateXmlObject<Type>(owner);                       \
+        },                                                                 \
+        &Type::DeclareXmlProperties, &cache};                              \
+    return info;                                                           \
+  }                                                                        \
   std::vector<::cv::XmlProperty> Type::DeclareXmlProperties()
 
 // Creates an object the way every object of the model is created: with its

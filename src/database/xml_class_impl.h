@@ -25,7 +25,9 @@ void Bind(XmlProperty& property, Get get, Set set, bool hasSetter) {
       return static_cast<std::int64_t>(get(As<Owner>(o)));
     };
     if (hasSetter) {
-      property.SetInt = [set](TXMLObject& o, std::int64_t v) { set(As<Owner>(o), static_cast<V>(v)); };
+      property.SetInt = [set](TXMLObject& o, std::int64_t v) {
+        set(As<Owner>(o), static_cast<V>(v));
+      };
     }
   } else if constexpr (XmlEnum<V>) {
     property.Kind = PropKind::Enumeration;
@@ -34,7 +36,9 @@ void Bind(XmlProperty& property, Get get, Set set, bool hasSetter) {
       return static_cast<std::int64_t>(get(As<Owner>(o)));
     };
     if (hasSetter) {
-      property.SetInt = [set](TXMLObject& o, std::int64_t v) { set(As<Owner>(o), static_cast<V>(v)); };
+      property.SetInt = [set](TXMLObject& o, std::int64_t v) {
+        set(As<Owner>(o), static_cast<V>(v));
+      };
     }
   } else if constexpr (IsEnumSet<V>::value) {
     property.Kind = PropKind::Set;
@@ -101,8 +105,7 @@ XmlProperty Published(std::string_view name, V Owner::*member) {
 }
 
 template <typename Owner, typename V>
-XmlProperty Published(std::string_view name, V (Owner::*getter)() const,
-                      void (Owner::*setter)(V)) {
+XmlProperty Published(std::string_view name, V (Owner::*getter)() const, void (Owner::*setter)(V)) {
   XmlProperty property;
   property.Name = name;
   xml_detail::Bind<Owner, V>(

@@ -15,16 +15,18 @@ template <typename E>
 struct XmlEnumNames;  // specialised by CV_XML_ENUM
 
 template <typename E>
-concept XmlEnum = std::is_enum_v<E> && requires { XmlEnumNames<E>::Names(); };
+concept XmlEnum = std::is_enum_v<E> && requires {
+  XmlEnumNames<E>::Names();
+};
 
 // Declares the value names of enumeration `Type` (at namespace cv scope).
-#define CV_XML_ENUM(Type, ...)                                  \
-  template <>                                                   \
-  struct XmlEnumNames<Type> {                                   \
-    static std::span<const std::string_view> Names() {          \
+#define CV_XML_ENUM(Type, ...)                                    \
+  template <>                                                     \
+  struct XmlEnumNames<Type> {                                     \
+    static std::span<const std::string_view> Names() {            \
       static constexpr std::string_view kNames[] = {__VA_ARGS__}; \
-      return kNames;                                            \
-    }                                                           \
+      return kNames;                                              \
+    }                                                             \
   }
 
 // A set of values of enumeration E with at most 32 elements, stored as a bit

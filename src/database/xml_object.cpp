@@ -36,38 +36,35 @@ class MergingScope {
 
 const XmlClass& TXMLObject::StaticClass() {
   static XmlClass::Cache cache;
-  static const XmlClass info{
-      "TXMLObject", nullptr,
-      [](TXMLObject* owner) -> std::unique_ptr<TXMLObject> {
-        return CreateXmlObject<TXMLObject>(owner);
-      },
-      nullptr, &cache};
+  static const XmlClass info{"TXMLObject", nullptr,
+                             [](TXMLObject* owner) -> std::unique_ptr<TXMLObject> {
+                               return CreateXmlObject<TXMLObject>(owner);
+                             },
+                             nullptr, &cache};
   return info;
 }
 
 std::string TXMLObject::PropertyText(const XmlProperty& property, std::string_view prefix) const {
   switch (property.Kind) {
     case PropKind::Integer:
-      return property.GetInt ? IntegerToText(static_cast<std::int32_t>(property.GetInt(*this))) : "";
+      return property.GetInt ? IntegerToText(static_cast<std::int32_t>(property.GetInt(*this)))
+                             : "";
     case PropKind::Character:
       return property.GetInt ? CharacterToText(static_cast<char>(property.GetInt(*this))) : "";
     case PropKind::Boolean:
       return property.GetInt ? BooleanToText(property.GetInt(*this) != 0) : "";
     case PropKind::Enumeration:
-      return property.GetInt ? EnumToText(static_cast<int>(property.GetInt(*this)), prefix,
-                                          property.EnumNames)
-                             : "";
+      return property.GetInt
+                 ? EnumToText(static_cast<int>(property.GetInt(*this)), prefix, property.EnumNames)
+                 : "";
     case PropKind::Set:
       return property.GetInt ? SetToText(static_cast<std::uint32_t>(property.GetInt(*this)), prefix,
                                          property.EnumNames)
                              : "";
-    case PropKind::Float:
-      return property.GetFloat ? FloatToText(property.GetFloat(*this)) : "";
-    case PropKind::String:
-      return property.GetString ? property.GetString(*this) : "";
+    case PropKind::Float: return property.GetFloat ? FloatToText(property.GetFloat(*this)) : "";
+    case PropKind::String: return property.GetString ? property.GetString(*this) : "";
     case PropKind::Object:
-    case PropKind::Tag:
-      return "";
+    case PropKind::Tag: return "";
   }
   return "";
 }
@@ -82,7 +79,9 @@ void TXMLObject::SetPropertyFromText(const XmlProperty& property, std::string_vi
     case PropKind::Enumeration:
       property.SetInt(*this, EnumFromText(text, prefix, property.EnumNames));
       break;
-    case PropKind::Set: property.SetInt(*this, SetFromText(text, prefix, property.EnumNames)); break;
+    case PropKind::Set:
+      property.SetInt(*this, SetFromText(text, prefix, property.EnumNames));
+      break;
     case PropKind::Float: property.SetFloat(*this, FloatFromText(text)); break;
     case PropKind::String: property.SetString(*this, std::string(text)); break;
     case PropKind::Object:
@@ -203,7 +202,8 @@ void TXMLObject::SaveChildren(TXMLTag& element) const {
     if (property->Kind == PropKind::Object && property->GetObject) {
       const TXMLObject* child = property->GetObject(*this);
       if (!child) continue;
-      if (const auto* list = dynamic_cast<const TXMLObjectList*>(child); list && list->Count() == 0) {
+      if (const auto* list = dynamic_cast<const TXMLObjectList*>(child);
+          list && list->Count() == 0) {
         continue;
       }
       auto tag = std::make_unique<TXMLTag>();
@@ -225,8 +225,12 @@ void TXMLObject::SaveChildren(TXMLTag& element) const {
 void TXMLObject::BeforeLoad(const TXMLTag&) {}
 void TXMLObject::BeforeSave(TXMLTag&) const {}
 
-std::string TXMLObject::XMLToPropName(std::string_view name, bool) const { return std::string(name); }
-std::string TXMLObject::PropToXMLName(std::string_view name, bool) const { return std::string(name); }
+std::string TXMLObject::XMLToPropName(std::string_view name, bool) const {
+  return std::string(name);
+}
+std::string TXMLObject::PropToXMLName(std::string_view name, bool) const {
+  return std::string(name);
+}
 std::string TXMLObject::GetEnumPrefix(std::string_view) const { return {}; }
 bool TXMLObject::CanLoad(const TXMLTag&) const { return true; }
 bool TXMLObject::CanSave(const TXMLTag&) const { return true; }
@@ -240,7 +244,8 @@ void TXMLObject::Clear() {
 
 void TXMLObject::CreateLists() {
   for (const XmlProperty* property : Class().Properties()) {
-    if (property->Kind != PropKind::Object || !property->GetObject || !property->SetObject) continue;
+    if (property->Kind != PropKind::Object || !property->GetObject || !property->SetObject)
+      continue;
     if (!property->ChildClass->InheritsFrom(TXMLObjectList::StaticClass())) continue;
     if (!property->GetObject(*this)) property->SetObject(*this, property->ChildClass->Create(this));
   }

@@ -24,9 +24,9 @@ class TXMLObject {
   static const XmlClass& StaticClass();
   virtual const XmlClass& Class() const { return StaticClass(); }
 
-  bool Merging = false;  // true only while Merge fills the object
+  bool Merging = false;         // true only while Merge fills the object
   TXMLObject* Owner = nullptr;  // the object that created this one; not owned
-  std::int32_t Column = 0;  // of the element last loaded from
+  std::int32_t Column = 0;      // of the element last loaded from
   std::int32_t Line = 0;
 
   // Writes the object into `dest` (an element): attributes and children are

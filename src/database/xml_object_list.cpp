@@ -35,7 +35,8 @@ int TXMLObjectList::Remove(const TXMLObject* item) {
 TXMLObject* TXMLObjectList::FindByProp(std::string_view propName, std::string_view value) const {
   std::int32_t wanted = 0;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), wanted);
-  const bool valueIsInteger = !value.empty() && error == std::errc() && end == value.data() + value.size();
+  const bool valueIsInteger =
+      !value.empty() && error == std::errc() && end == value.data() + value.size();
   const std::string upperValue = CaseMapUpper(value);
   for (const auto& item : items_) {
     const XmlProperty* property = item->Class().FindProperty(propName);

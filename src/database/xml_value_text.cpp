@@ -78,7 +78,9 @@ std::string IntegerToText(std::int32_t value) { return std::to_string(value); }
 
 char CharacterFromText(std::string_view text) { return text.empty() ? '\0' : text.front(); }
 
-std::string CharacterToText(char value) { return value == '\0' ? std::string() : std::string(1, value); }
+std::string CharacterToText(char value) {
+  return value == '\0' ? std::string() : std::string(1, value);
+}
 
 bool BooleanFromText(std::string_view text) { return text == "1"; }
 

@@ -14,7 +14,7 @@ struct RunState {
   std::string UnpackLibraryPath;
 
   bool ResumeMode = false;
-  bool Cancelled = false;  // set only by AbortRun
+  bool Cancelled = false;      // set only by AbortRun
   bool ResumePending = false;  // set only by SaveStateForResume
   bool RepairMode = false;
   bool UninstallMode = false;

@@ -4,7 +4,8 @@ namespace cv {
 
 std::string IncludeBackslash(std::string_view path) {
   std::string out(path);
-  if (out.size() >= 2 && out.front() == '"' && out.back() == '"') out = out.substr(1, out.size() - 2);
+  if (out.size() >= 2 && out.front() == '"' && out.back() == '"')
+    out = out.substr(1, out.size() - 2);
   if (!out.empty() && out.back() != '\\') out += '\\';
   return out;
 }

@@ -10,7 +10,6 @@
 
 namespace cv {
 
-
 // (year mod 10) * 365 + (year mod 10) div 4 + day of the year.
 int UniqueNameDayNumber(const LocalTime& time);
 // Hundredths of a second since midnight.

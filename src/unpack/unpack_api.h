@@ -24,7 +24,7 @@ using NotifyCallback = std::int32_t(CV_STDCALL*)(std::int32_t type, void* record
 using DataHook = void(CV_STDCALL*)(void* buffer, std::int32_t count);
 
 using OpenFn = std::int32_t(CV_STDCALL*)(const char* container, std::int32_t cabinetIndex,
-                                        std::int32_t scrambled);
+                                         std::int32_t scrambled);
 using EnumerateFn = std::int32_t(CV_STDCALL*)(NotifyCallback notify, DataHook hook);
 using CloseFn = std::int32_t(CV_STDCALL*)();
 

@@ -51,10 +51,10 @@ class TestItem : public TXMLObject {
 };
 
 CV_XML_PROPERTIES(TestItem) {
-  return {Published("Name", &TestItem::Name),       Published("Value", &TestItem::Value),
-          Published("Size", &TestItem::Size),       Published("Enabled", &TestItem::Enabled),
-          Published("Letter", &TestItem::Letter),   Published("Ratio", &TestItem::Ratio),
-          Published("Show", &TestItem::Show),       Published("Flags", &TestItem::Flags)};
+  return {Published("Name", &TestItem::Name),     Published("Value", &TestItem::Value),
+          Published("Size", &TestItem::Size),     Published("Enabled", &TestItem::Enabled),
+          Published("Letter", &TestItem::Letter), Published("Ratio", &TestItem::Ratio),
+          Published("Show", &TestItem::Show),     Published("Flags", &TestItem::Flags)};
 }
 
 class TestItems : public TXMLObjectList {
@@ -229,7 +229,7 @@ TEST(XmlBinding, EmptyListsAreNotWrittenButOtherChildrenAre) {
   auto root = TestRoot::New();
   ASSERT_NE(root->Items, nullptr);  // lists exist from the start
   ASSERT_NE(root->Params, nullptr);
-  EXPECT_EQ(root->Main, nullptr);   // other children only when loaded
+  EXPECT_EQ(root->Main, nullptr);  // other children only when loaded
   root->Main = TestItem::New(root.get());
   EXPECT_EQ(Write(*root), "<root>\r\n\t<primary/>\r\n</root>\r\n");
 }
@@ -277,7 +277,8 @@ TEST(XmlBinding, ReadOnlyPropertiesAreWrittenButNeverRead) {
 }
 
 TEST(XmlBinding, ObjectsThatRefuseAnElementAreNotLoadedFromIt) {
-  auto root = Load("<root><primary skip='1' name='m'/><items><item skip='1'/><item/></items></root>");
+  auto root =
+      Load("<root><primary skip='1' name='m'/><items><item skip='1'/><item/></items></root>");
   EXPECT_EQ(root->Main, nullptr);
   EXPECT_EQ(root->Items->Count(), 1);
 }
@@ -345,7 +346,8 @@ TEST(XmlBinding, ClearResetsEverySimplePropertyAndFreesChildren) {
 }
 
 TEST(XmlObjectList, FindsItemsByIntegerAndStringProperties) {
-  auto root = Load("<root><items><item name='Alpha' size='10'/><item name='beta' size='20'/></items></root>");
+  auto root = Load(
+      "<root><items><item name='Alpha' size='10'/><item name='beta' size='20'/></items></root>");
   const TestItems& items = *root->Items;
   EXPECT_EQ(items.FindByProp("size", "20"), items.Items(1));
   EXPECT_EQ(items.FindByProp("size", "2O"), nullptr);

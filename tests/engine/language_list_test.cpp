@@ -14,8 +14,7 @@ std::vector<std::string> Entries(const std::vector<LanguageEntry>& list) {
 TEST(WindowsLanguageNames, ReplaceMatchingEntriesInPlace) {
   std::vector<LanguageEntry> list{{"ENU", "English (US)"}, {"DEU", "Deutsch"}, {"FRA", "Francais"}};
   ApplyWindowsLanguageNames(list, {{"deu", "German"}, {"ENU", "English"}, {"RUS", "Russian"}});
-  EXPECT_EQ(Entries(list),
-            (std::vector<std::string>{"ENU=English", "DEU=German", "FRA=Francais"}));
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"ENU=English", "DEU=German", "FRA=Francais"}));
 }
 
 TEST(WindowsLanguageNames, EntryTakesTheUpperCaseAbbreviation) {
@@ -43,7 +42,8 @@ TEST(WindowsLanguageNames, EmptyListStaysEmpty) {
 }
 
 TEST(AutoSelectedLanguage, UserLanguageFirstIgnoringCase) {
-  const std::vector<LanguageEntry> list{{"DEU", "Deutsch"}, {"ENU", "English"}, {"FRA", "Francais"}};
+  const std::vector<LanguageEntry> list{
+      {"DEU", "Deutsch"}, {"ENU", "English"}, {"FRA", "Francais"}};
   EXPECT_EQ(AutoSelectedLanguage(list, "FRA"), 2u);
   EXPECT_EQ(AutoSelectedLanguage(list, "fra"), 2u);
   EXPECT_EQ(AutoSelectedLanguage(list, "DEU"), 0u);

@@ -56,7 +56,7 @@ TEST(SupportedOs, NineXFamilyWords) {
 }
 
 TEST(SupportedOs, OnlyWholeWordsCount) {
-  EXPECT_FALSE(SupportedOsPasses("NT4", kWinXP));   // holds "NT" but is not "NT"
+  EXPECT_FALSE(SupportedOsPasses("NT4", kWinXP));    // holds "NT" but is not "NT"
   EXPECT_FALSE(SupportedOsPasses("2K3", kWin2000));  // holds "2K"
   EXPECT_FALSE(SupportedOsPasses("XPSP2", kWinXP));
   EXPECT_FALSE(SupportedOsPasses("95,98", kWinMe));

@@ -56,8 +56,8 @@ TEST(StartupSwitches, ShortSwitchesAreNotTakenForValueSwitches) {
 }
 
 TEST(StartupSwitches, FirstResumeAndExeNameWin) {
-  const auto switches = ParseStartupSwitches({"setup.exe", "/resume:C:\\one", "/exename:a.exe",
-                                              "/resume:C:\\two", "/exename:b.exe"});
+  const auto switches = ParseStartupSwitches(
+      {"setup.exe", "/resume:C:\\one", "/exename:a.exe", "/resume:C:\\two", "/exename:b.exe"});
   EXPECT_EQ(switches.ResumeFolder.value_or(""), "C:\\one\\");
   EXPECT_EQ(switches.ExeName.value_or(""), "a.exe");
 }
@@ -101,8 +101,8 @@ TEST(StartupSwitches, VarWithoutEqualsSetsEmptyValue) {
 }
 
 TEST(StartupSwitches, EveryVarSwitchIsKeptInOrderWithItsCase) {
-  const auto switches = ParseStartupSwitches({"setup.exe", "-var:A=1", "/s", "/VAR:InstallPath=C:\\My App",
-                                              "/Var:A=2"});
+  const auto switches = ParseStartupSwitches(
+      {"setup.exe", "-var:A=1", "/s", "/VAR:InstallPath=C:\\My App", "/Var:A=2"});
   ASSERT_EQ(switches.Variables.size(), 3u);
   EXPECT_EQ(switches.Variables[0].Name, "A");
   EXPECT_EQ(switches.Variables[0].Value, "1");

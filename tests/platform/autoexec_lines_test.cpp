@@ -67,9 +67,7 @@ TEST(IsSetLineFor, NameIsNotTrimmedBeforeTheEquals) {
   EXPECT_FALSE(IsSetLineFor("SET PATH =x", "PATH"));
 }
 
-TEST(IsSetLineFor, SetWithoutEqualsSetsNothing) {
-  EXPECT_FALSE(IsSetLineFor("SET PATH", "PATH"));
-}
+TEST(IsSetLineFor, SetWithoutEqualsSetsNothing) { EXPECT_FALSE(IsSetLineFor("SET PATH", "PATH")); }
 
 TEST(SetLine, IsSetNameEqualsValue) {
   EXPECT_EQ(SetLine("Brindle", "C:\\B"), "SET Brindle=C:\\B");
@@ -78,7 +76,7 @@ TEST(SetLine, IsSetNameEqualsValue) {
 
 TEST(SetAutoexecVariableLines, RemovesBothSetLinesAndKeepsEveryOtherLine) {
   const Lines before{"@ECHO OFF", "SET BRINDLE=C:\\ONE", "PATH C:\\DOS",
-                     "", "set brindle=C:\\TWO", "SET BRINDLE2=C:\\KEEP"};
+                     "",          "set brindle=C:\\TWO", "SET BRINDLE2=C:\\KEEP"};
   const AutoexecEdit edit = SetAutoexecVariableLines(before, "Brindle", "");
   EXPECT_TRUE(edit.Found);
   EXPECT_EQ(edit.Lines, (Lines{"@ECHO OFF", "PATH C:\\DOS", "", "SET BRINDLE2=C:\\KEEP"}));
@@ -88,7 +86,8 @@ TEST(SetAutoexecVariableLines, AppendsANewVariableAsOneLineAtTheEnd) {
   const Lines before{"@ECHO OFF", "SET TEMP=C:\\TEMP", "WIN"};
   const AutoexecEdit edit = SetAutoexecVariableLines(before, "BRINDLE", "C:\\BRINDLE");
   EXPECT_FALSE(edit.Found);
-  EXPECT_EQ(edit.Lines, (Lines{"@ECHO OFF", "SET TEMP=C:\\TEMP", "WIN", "SET BRINDLE=C:\\BRINDLE"}));
+  EXPECT_EQ(edit.Lines,
+            (Lines{"@ECHO OFF", "SET TEMP=C:\\TEMP", "WIN", "SET BRINDLE=C:\\BRINDLE"}));
 }
 
 TEST(SetAutoexecVariableLines, ReplacesMatchingLinesWhereTheyStand) {

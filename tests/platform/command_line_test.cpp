@@ -22,7 +22,9 @@ TEST(NextParam, QuotedParameterKeepsItsBlankAndLosesItsQuotes) {
 }
 
 TEST(NextParam, ControlCharactersSeparateLikeBlanks) {
-  EXPECT_EQ(SplitParams("a\tb\r\nc\x01" "d"), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitParams("a\tb\r\nc\x01"
+                        "d"),
+            (std::vector<std::string>{"a", "b", "c", "d"}));
 }
 
 TEST(NextParam, BytesAboveAsciiBelongToTheParameter) {
@@ -112,9 +114,7 @@ TEST(HasSwitch, WholeNameAfterSlashOrDashIgnoringCase) {
   EXPECT_FALSE(HasSwitch({"setup.exe"}, "s"));
 }
 
-TEST(HasSwitch, TheProgramItselfIsNoArgument) {
-  EXPECT_FALSE(HasSwitch({"/s"}, "s"));
-}
+TEST(HasSwitch, TheProgramItselfIsNoArgument) { EXPECT_FALSE(HasSwitch({"/s"}, "s")); }
 
 TEST(FindSwitch, FirstMatchingArgumentGivesItsNumber) {
   const ArgumentList args{"setup.exe", "plain", "/RESUME:C:\\a", "-resume:C:\\b"};

@@ -20,16 +20,15 @@ struct DayCase {
 
 TEST(UniqueNameDayNumber, YearDigitTimes365PlusLeapDaysPlusDayOfYear) {
   const DayCase cases[] = {
-      {At(2000, 1, 1), 1},
-      {At(2000, 12, 31), 366},   // 2000 is a leap year
-      {At(1900, 3, 1), 60},      // 1900 is not
-      {At(2003, 3, 1), 1155},    // 3*365 + 0 + 60
-      {At(2004, 2, 29), 1521},   // 4*365 + 1 + 60
-      {At(2004, 3, 1), 1522},    // the leap day pushes March on
-      {At(2008, 12, 31), 3288},  // 8*365 + 2 + 366
-      {At(2009, 12, 31), 3652},  // the largest day number there is
-      {At(2011, 1, 1), 366},     // 1*365 + 0 + 1
-      {At(2015, 6, 15), 1992},   // 5*365 + 1 + 166
+      {At(2000, 1, 1), 1},      {At(2000, 12, 31), 366},  // 2000 is a leap year
+      {At(1900, 3, 1), 60},                               // 1900 is not
+      {At(2003, 3, 1), 1155},                             // 3*365 + 0 + 60
+      {At(2004, 2, 29), 1521},                            // 4*365 + 1 + 60
+      {At(2004, 3, 1), 1522},                             // the leap day pushes March on
+      {At(2008, 12, 31), 3288},                           // 8*365 + 2 + 366
+      {At(2009, 12, 31), 3652},                           // the largest day number there is
+      {At(2011, 1, 1), 366},                              // 1*365 + 0 + 1
+      {At(2015, 6, 15), 1992},                            // 5*365 + 1 + 166
   };
   for (const DayCase& c : cases) {
     EXPECT_EQ(UniqueNameDayNumber(c.Time), c.Expected)

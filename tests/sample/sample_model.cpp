@@ -15,9 +15,11 @@ std::string Files::GetItemTagName(const XmlClass&) const { return "file"; }
 CV_XML_PROPERTIES(Files) { return {}; }
 
 CV_XML_PROPERTIES(Component) {
-  return {Published("ID", &Component::ID), Published("Dst", &Component::Dst),
+  return {Published("ID", &Component::ID),
+          Published("Dst", &Component::Dst),
           Published("Attributes", &Component::Attributes),
-          Published("Required", &Component::Required), Published("Drive", &Component::Drive),
+          Published("Required", &Component::Required),
+          Published("Drive", &Component::Drive),
           Published("Items", &Component::Items)};
 }
 
@@ -71,8 +73,10 @@ std::string Product::XMLToPropName(std::string_view name, bool isChild) const {
   return std::string(name);
 }
 CV_XML_PROPERTIES(Product) {
-  return {Published("AppName", &Product::AppName), Published("Version", &Product::Version),
-          Published("Build", &Product::Build), Published("FeatureList", &Product::FeatureList),
+  return {Published("AppName", &Product::AppName),
+          Published("Version", &Product::Version),
+          Published("Build", &Product::Build),
+          Published("FeatureList", &Product::FeatureList),
           Published("ComponentList", &Product::ComponentList),
           Published("VariableList", &Product::VariableList)};
 }

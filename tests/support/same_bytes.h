@@ -13,9 +13,9 @@ inline ::testing::AssertionResult SameBytes(const std::string& actual,
   if (actual == expected) return ::testing::AssertionSuccess();
   std::size_t at = 0;
   while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
-  return ::testing::AssertionFailure() << "contents differ: " << actual.size() << " bytes against "
-                                       << expected.size() << " expected, first difference at "
-                                       << at;
+  return ::testing::AssertionFailure()
+         << "contents differ: " << actual.size() << " bytes against " << expected.size()
+         << " expected, first difference at " << at;
 }
 
 }  // namespace cv::test

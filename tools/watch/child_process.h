@@ -13,7 +13,8 @@ class ChildProcess {
  public:
   // `commandLine` as CreateProcess takes it; `environment` entries replace or
   // add variables of the test's own environment.
-  ChildProcess(const std::string& commandLine, const std::map<std::string, std::string>& environment);
+  ChildProcess(const std::string& commandLine,
+               const std::map<std::string, std::string>& environment);
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
   ~ChildProcess();  // ends the process if it still runs

@@ -60,8 +60,7 @@ int main() {
   cv::test::DialogWatcher watcher(0xFFFFFFFF, button);
   cv::test::ChildProcess program(commandLine, {});
   if (!program.Started()) {
-    std::fprintf(stderr, "cvwatch: cannot start %s (error %lu)\n", args[i].c_str(),
-                 GetLastError());
+    std::fprintf(stderr, "cvwatch: cannot start %s (error %lu)\n", args[i].c_str(), GetLastError());
     return 2;
   }
   watcher.SetProcess(program.Id());
@@ -72,8 +71,8 @@ int main() {
   }
   Sleep(100);  // let the watcher record a box shown just before the end
   for (const auto& box : watcher.Seen()) {
-    std::printf("box: [%s] (%s icon) %s\n", box.Caption.c_str(),
-                cv::test::DialogIconName(box.Icon), box.Text.c_str());
+    std::printf("box: [%s] (%s icon) %s\n", box.Caption.c_str(), cv::test::DialogIconName(box.Icon),
+                box.Text.c_str());
   }
   const auto code = static_cast<int>(program.ExitCode());
   std::printf("exit code: %d\n", code);

@@ -48,8 +48,8 @@ bool MainWindow::Create(HINSTANCE instance, HICON icon, SetupOperations& operati
     return false;
   }
   constexpr DWORD kStyle = 0x00CD0000;  // overlapped window with caption and system menu
-  handle_ = CreateWindowExA(0, kMainWindowClass, "", kStyle, 0, 0, 0, 0, nullptr, nullptr,
-                            instance, this);
+  handle_ = CreateWindowExA(0, kMainWindowClass, "", kStyle, 0, 0, 0, 0, nullptr, nullptr, instance,
+                            this);
   return handle_ != nullptr;
 }
 

@@ -43,7 +43,9 @@ bool NotBuiltOperations::SetPredefinedVariables() {
 bool NotBuiltOperations::AddMainPackage(const std::string&) {
   return ReportNotBuilt("The package list");
 }
-bool NotBuiltOperations::ReadPackageHeader(int) { return ReportNotBuilt("Reading a package header"); }
+bool NotBuiltOperations::ReadPackageHeader(int) {
+  return ReportNotBuilt("Reading a package header");
+}
 bool NotBuiltOperations::PreparePackages() { return ReportNotBuilt("Preparing packages"); }
 bool NotBuiltOperations::LoadPackageDatabase(int) {
   return ReportNotBuilt("Loading a package database");

@@ -47,8 +47,8 @@ std::vector<WindowsLanguage> InstalledWindowsLanguages() {
     WindowsLanguage language;
     language.Abbreviation = LocaleTextA(locale, LOCALE_SABBREVLANGNAME);
     if (language.Abbreviation.empty()) continue;
-    language.Name = unicode ? LocaleTextW(locale, LOCALE_SLANGUAGE)
-                            : LocaleTextA(locale, LOCALE_SLANGUAGE);
+    language.Name =
+        unicode ? LocaleTextW(locale, LOCALE_SLANGUAGE) : LocaleTextA(locale, LOCALE_SLANGUAGE);
     languages.push_back(std::move(language));
   }
   return languages;

@@ -75,8 +75,8 @@ std::int64_t DiskFreeKB(const std::string& path) {
   const SystemInfoRecord& system = SystemInfo();
   if (system.Is9x() && query.size() >= 3 && query[1] == ':') query = query.substr(0, 3);
   if (system.IsNT() || system.Build > 1110) {
-    using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER,
-                                              PULARGE_INTEGER);
+    using GetDiskFreeSpaceExFn =
+        BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     auto getFree = kernel ? reinterpret_cast<GetDiskFreeSpaceExFn>(reinterpret_cast<void*>(
                                 GetProcAddress(kernel, "GetDiskFreeSpaceExA")))

@@ -104,10 +104,8 @@ std::string GetEnvVar(const std::string& name, bool system, bool expand) {
       const std::string stored = ReadRegistryString(root, key, name);
       return expand ? ExpandEnvironmentText(stored) : stored;
     }
-    case REG_SZ:
-      return ReadRegistryString(root, key, name);
-    default:
-      return {};
+    case REG_SZ: return ReadRegistryString(root, key, name);
+    default: return {};
   }
 }
 

@@ -58,8 +58,8 @@ void ShowError(const std::string& text) {
 }
 
 void ShowWarning(const std::string& text) {
-  ShowMessageBox(LastActivePopupOfOwner(),
-                 gApplicationName.empty() ? "Warning" : gApplicationName, text, MB_ICONWARNING);
+  ShowMessageBox(LastActivePopupOfOwner(), gApplicationName.empty() ? "Warning" : gApplicationName,
+                 text, MB_ICONWARNING);
 }
 
 void ShowErrorBox(const std::string& caption, const std::string& text) {

@@ -58,7 +58,8 @@ DWORD RegistryValueType(HKEY root, const std::string& subkey, const std::string&
   const OpenKey key(root, subkey, KEY_QUERY_VALUE);
   if (!key.get()) return 0;
   DWORD type = 0;
-  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS) {
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, nullptr) !=
+      ERROR_SUCCESS) {
     return 0;
   }
   return type;

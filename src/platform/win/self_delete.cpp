@@ -31,9 +31,9 @@ void SelfDelete(bool removeFolder) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
-  const bool ok = WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written,
-                            nullptr) &&
-                  written == script.size();
+  const bool ok =
+      WriteFile(file, script.data(), static_cast<DWORD>(script.size()), &written, nullptr) &&
+      written == script.size();
   CloseHandle(file);
   if (!ok) {
     DeleteFileA(batch.c_str());

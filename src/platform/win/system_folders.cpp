@@ -41,8 +41,8 @@ std::string SystemFolder() {
 }
 
 std::string TempRoot() {
-  const std::string temp =
-      WithBackslash(QueryText([](char* b, UINT n) { return static_cast<UINT>(GetTempPathA(n, b)); }));
+  const std::string temp = WithBackslash(
+      QueryText([](char* b, UINT n) { return static_cast<UINT>(GetTempPathA(n, b)); }));
   const std::string current = WithBackslash(
       QueryText([](char* b, UINT n) { return static_cast<UINT>(GetCurrentDirectoryA(n, b)); }));
   if (SameTextLocale(temp, current)) {

@@ -9,8 +9,8 @@ std::string MakeUniqueName(const std::string& folder, const std::string& prefix,
   const LocalClock clock = [] {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                     now.wMilliseconds};
+    return LocalTime{now.wYear,   now.wMonth,  now.wDay,         now.wHour,
+                     now.wMinute, now.wSecond, now.wMilliseconds};
   };
   const PathExists exists = [](const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -22,8 +22,8 @@ std::string gContainer;
 
 extern "C" {
 
-__declspec(dllexport) std::int32_t CV_STDCALL Open(const char* container, std::int32_t cabinetIndex,
-                                                   std::int32_t scrambled) {
+__declspec(dllexport) std::int32_t CV_STDCALL
+    Open(const char* container, std::int32_t cabinetIndex, std::int32_t scrambled) {
   (void)cabinetIndex;
   (void)scrambled;
   if (gDecompressor) mspack_destroy_cab_decompressor(gDecompressor);
@@ -32,8 +32,8 @@ __declspec(dllexport) std::int32_t CV_STDCALL Open(const char* container, std::i
   return gDecompressor ? 1 : 0;
 }
 
-__declspec(dllexport) std::int32_t CV_STDCALL Enumerate(cv::unpack::NotifyCallback notify,
-                                                        cv::unpack::DataHook hook) {
+__declspec(dllexport) std::int32_t CV_STDCALL
+    Enumerate(cv::unpack::NotifyCallback notify, cv::unpack::DataHook hook) {
   (void)notify;
   (void)hook;
   return 0;

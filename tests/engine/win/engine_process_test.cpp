@@ -51,7 +51,7 @@ class EngineProcessTest : public ::testing::Test {
     return {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}};
   }
 
-  test::TempFolder temp_;  // the engine's temporary root
+  test::TempFolder temp_;   // the engine's temporary root
   test::TempFolder place_;  // where programs and resume folders lie
 };
 
@@ -77,7 +77,8 @@ TEST_F(EngineProcessTest, FreshStartBuildsItsWorkFolderAndRemovesItAfterTheFailu
     EXPECT_TRUE(GetFileAttributesA((work + name).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_TRUE(test::FolderEntries(work + name + "\\").empty());
   }
-  EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(work + "unpack.dll"), test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll")));
+  EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(work + "unpack.dll"),
+                              test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll")));
 
   const test::SeenDialog box = watcher.Seen()[0];
   EXPECT_EQ(box.Caption, "Error");

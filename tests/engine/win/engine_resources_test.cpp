@@ -73,12 +73,12 @@ TEST(EngineResources, WrittenUnpackLibraryLoadsWithItsThreeEntryPoints) {
   ASSERT_TRUE(WriteUnpackLibrary(GetModuleHandleA(nullptr), path));
   HMODULE library = LoadLibraryA(path.c_str());
   ASSERT_NE(library, nullptr);
-  auto open = reinterpret_cast<unpack::OpenFn>(
-      reinterpret_cast<void*>(GetProcAddress(library, "Open")));
+  auto open =
+      reinterpret_cast<unpack::OpenFn>(reinterpret_cast<void*>(GetProcAddress(library, "Open")));
   auto enumerate = reinterpret_cast<unpack::EnumerateFn>(
       reinterpret_cast<void*>(GetProcAddress(library, "Enumerate")));
-  auto close = reinterpret_cast<unpack::CloseFn>(
-      reinterpret_cast<void*>(GetProcAddress(library, "Close")));
+  auto close =
+      reinterpret_cast<unpack::CloseFn>(reinterpret_cast<void*>(GetProcAddress(library, "Close")));
   ASSERT_NE(open, nullptr);
   ASSERT_NE(enumerate, nullptr);
   ASSERT_NE(close, nullptr);

@@ -56,8 +56,8 @@ TEST_F(MainWindowTest, RequestFromAnotherThreadIsDispatchedOnTheWindowsThread) {
   bool done = false;
   std::thread worker([&] {
     auto* request = new CrossThreadRequest{7, 3, 12, 13, 1, 0};
-    answer = SendMessageA(window_.Handle(), kCrossThreadMessage,
-                          reinterpret_cast<WPARAM>(request), 0);
+    answer =
+        SendMessageA(window_.Handle(), kCrossThreadMessage, reinterpret_cast<WPARAM>(request), 0);
     done = true;
   });
   // The window's thread keeps its messages flowing, as the engine does while

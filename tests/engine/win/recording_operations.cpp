@@ -106,7 +106,8 @@ bool RecordingOperations::ActivateLanguage(const std::string& lngId) {
   return false;
 }
 
-std::int32_t RecordingOperations::SendEvent(EngineEvent event, const std::vector<MessageValue>& in) {
+std::int32_t RecordingOperations::SendEvent(EngineEvent event,
+                                            const std::vector<MessageValue>& in) {
   std::string call = EventName(event);
   for (const MessageValue& value : in) {
     call += ' ';

@@ -109,7 +109,8 @@ TEST_F(RunSetupTest, SuccessfulInstallationRunsEveryStepInOrder) {
 TEST_F(RunSetupTest, UnpackLibraryIsWrittenIntoTheWorkFolder) {
   ASSERT_TRUE(RunFlow());
   EXPECT_EQ(cv::Run().UnpackLibraryPath, folder_.Path() + "unpack.dll");
-  EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(cv::Run().UnpackLibraryPath), test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll")));
+  EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(cv::Run().UnpackLibraryPath),
+                              test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll")));
 }
 
 TEST_F(RunSetupTest, FailedInstallationRollsBackAndReportsFailureToTheWizard) {
@@ -297,9 +298,9 @@ TEST_F(RunSetupTest, LanguageListTakesTheNamesWindowsGivesItsLanguages) {
   ops_.Languages = {{"enu", "English from the package"}};
   ASSERT_TRUE(RunFlow());
   char expected[256] = {};
-  ASSERT_GT(GetLocaleInfoA(MAKELCID(0x0409, SORT_DEFAULT), LOCALE_SLANGUAGE, expected,
-                           sizeof expected),
-            0);
+  ASSERT_GT(
+      GetLocaleInfoA(MAKELCID(0x0409, SORT_DEFAULT), LOCALE_SLANGUAGE, expected, sizeof expected),
+      0);
   // The list is freed by the clean-up; the chosen entry went to SelectLanguage.
   EXPECT_TRUE(ops_.Called("ActivateLanguage ENU"));
 

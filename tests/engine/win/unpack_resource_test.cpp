@@ -28,7 +28,8 @@ TEST(UnpackResource, ModuleWithoutTheResourceWritesNothing) {
 
 TEST(UnpackResource, UnwritableTargetFails) {
   test::TempFolder folder;
-  EXPECT_FALSE(WriteUnpackLibrary(GetModuleHandleA(nullptr), folder.Path() + "missing\\unpack.dll"));
+  EXPECT_FALSE(
+      WriteUnpackLibrary(GetModuleHandleA(nullptr), folder.Path() + "missing\\unpack.dll"));
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ TEST(DeleteTree, FileInUseFailsAndKeepsTheFolderWithWhatCouldNotGo) {
   ASSERT_TRUE(ForceFolders(root));
   ASSERT_TRUE(WriteFileBytes(root + "open.bin", "x"));
   ASSERT_TRUE(WriteFileBytes(root + "other.bin", "y"));
-  HANDLE open = CreateFileA((root + "open.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            0, nullptr);
+  HANDLE open =
+      CreateFileA((root + "open.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(open, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(DeleteTree(root, true));
   EXPECT_TRUE(PathExists(root + "open.bin"));

@@ -40,10 +40,12 @@ TEST_F(AutoexecTest, RemovingFromAMissingFileLeavesAnEmptyFile) {
 }
 
 TEST_F(AutoexecTest, AppendsANewVariableAsOneLineAtTheEnd) {
-  ASSERT_TRUE(WriteFileBytes(File(), "@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nSET TEMP=C:\\TEMP\r\n"));
+  ASSERT_TRUE(
+      WriteFileBytes(File(), "@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nSET TEMP=C:\\TEMP\r\n"));
   EXPECT_TRUE(SetAutoexecVariableIn(folder_.Path(), "BRINDLE", "C:\\BRINDLE"));
-  EXPECT_EQ(ReadFileBytes(File()),
-            "@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nSET TEMP=C:\\TEMP\r\nSET BRINDLE=C:\\BRINDLE\r\n");
+  EXPECT_EQ(
+      ReadFileBytes(File()),
+      "@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nSET TEMP=C:\\TEMP\r\nSET BRINDLE=C:\\BRINDLE\r\n");
   EXPECT_EQ(FolderEntries(folder_.Path()), kOnlyAutoexec);
 }
 
@@ -91,8 +93,8 @@ TEST_F(AutoexecTest, OldFileStaysWhenItCannotBeDeleted) {
   const std::string before = "@ECHO OFF\r\nSET BRINDLE=C:\\OLD\r\n";
   ASSERT_TRUE(WriteFileBytes(File(), before));
   // Open elsewhere without leave to delete it, as a program holding it would.
-  HANDLE holder = CreateFileA(File().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+  HANDLE holder = CreateFileA(File().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   const bool result = SetAutoexecVariableIn(folder_.Path(), "BRINDLE", "C:\\NEW");
   CloseHandle(holder);

@@ -57,9 +57,9 @@ StoredValue ReadStored(bool system, const std::string& name) {
   DWORD size = 0;
   if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
     value.data.assign(size, '\0');
-    value.exists = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                                    reinterpret_cast<BYTE*>(value.data.data()),
-                                    &size) == ERROR_SUCCESS;
+    value.exists =
+        RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                         reinterpret_cast<BYTE*>(value.data.data()), &size) == ERROR_SUCCESS;
     value.data.resize(size);
   }
   RegCloseKey(key);
@@ -72,9 +72,9 @@ bool Store(bool system, const std::string& name, DWORD type, const std::string& 
                       nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const bool ok = RegSetValueExA(key, name.c_str(), 0, type,
-                                 reinterpret_cast<const BYTE*>(text.c_str()),
-                                 static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+  const bool ok =
+      RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
   RegCloseKey(key);
   return ok;
 }
@@ -115,7 +115,8 @@ TEST(EnvironmentList, IsTheProcessEnvironmentInItsOrder) {
   std::vector<std::string> expected;
   char* block = GetEnvironmentStringsA();
   ASSERT_NE(block, nullptr);
-  for (const char* entry = block; *entry; entry += std::strlen(entry) + 1) expected.push_back(entry);
+  for (const char* entry = block; *entry; entry += std::strlen(entry) + 1)
+    expected.push_back(entry);
   FreeEnvironmentStringsA(block);
 
   std::vector<std::string> list{"left over from before"};

@@ -128,9 +128,9 @@ TEST_F(MessageBoxTest, ShowWarningIsCaptionedWithTheApplicationName) {
 TEST_F(MessageBoxTest, ShowMessageBoxAnswersThePressedButton) {
   {
     DialogWatcher watcher(GetCurrentProcessId(), IDNO);
-    EXPECT_EQ(ShowMessageBox(nullptr, "Question", "Replace the newer file?",
-                             MB_YESNO | MB_ICONQUESTION),
-              IDNO);
+    EXPECT_EQ(
+        ShowMessageBox(nullptr, "Question", "Replace the newer file?", MB_YESNO | MB_ICONQUESTION),
+        IDNO);
     const auto seen = watcher.Seen();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].Caption, "Question");

@@ -43,10 +43,11 @@ TEST(SelfDelete, RemovesTheProgramAndItsFolderAfterTheProgramEnds) {
   const std::string copy = folder + "\\selfdel.exe";
   ASSERT_TRUE(CopyFileA(ModuleFileName().c_str(), copy.c_str(), TRUE));
 
-  test::ChildProcess child("\"" + copy +
-                               "\" --gtest_brief=1 --gtest_also_run_disabled_tests"
-                               " --gtest_filter=SelfDeleteChild.DISABLED_RemovesItsOwnFileAndFolder",
-                           {});
+  test::ChildProcess child(
+      "\"" + copy +
+          "\" --gtest_brief=1 --gtest_also_run_disabled_tests"
+          " --gtest_filter=SelfDeleteChild.DISABLED_RemovesItsOwnFileAndFolder",
+      {});
   ASSERT_TRUE(child.Started());
   ASSERT_TRUE(child.Wait(60000));
   EXPECT_EQ(child.ExitCode(), 0u);
