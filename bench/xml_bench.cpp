@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+
+#include "bench_timing.h"
 #include <vector>
 
 #include "database/xml_tag.h"
@@ -73,18 +75,6 @@ std::string ProjectDocument() {
   return doc;
 }
 
-// Best of kRuns, in seconds.
-double BestSeconds(const std::function<void()>& work) {
-  double best = 1e9;
-  for (int run = 0; run < kRuns; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    best = std::min(best, elapsed.count());
-  }
-  return best;
-}
-
 std::size_t CountNodes(const cv::TXMLTag& root) {
   std::size_t count = 0;
   std::vector<const cv::TXMLTag*> pending{&root};
@@ -97,23 +87,18 @@ std::size_t CountNodes(const cv::TXMLTag& root) {
   return count;
 }
 
-void Report(const char* what, std::size_t bytes, double seconds) {
-  std::printf("%-6s %6.2f MB in %7.4f s: %8.1f MB/s\n", what, bytes / 1e6, seconds,
-              bytes / 1e6 / seconds);
-}
-
 }  // namespace
 
 int main() {
   const std::string document = ProjectDocument();
   cv::TXMLTag tag;
-  const double parseSeconds = BestSeconds([&] { tag.Parse(document); });
+  const double parseSeconds = cv::bench::BestSeconds(kRuns, [&] { tag.Parse(document); });
   std::string written;
-  const double writeSeconds = BestSeconds([&] { written = tag.GetXML(0); });
+  const double writeSeconds = cv::bench::BestSeconds(kRuns, [&] { written = tag.GetXML(0); });
 
   std::printf("xml: document of %zu bytes, %zu nodes (best of %d runs)\n", document.size(),
               CountNodes(tag), kRuns);
-  Report("parse", document.size(), parseSeconds);
-  Report("write", written.size(), writeSeconds);
+  cv::bench::ReportThroughput("parse", document.size(), parseSeconds);
+  cv::bench::ReportThroughput("write", written.size(), writeSeconds);
   return 0;
 }

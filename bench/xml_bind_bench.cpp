@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "bench_timing.h"
+
 #include "sample_model.h"
 
 namespace {
@@ -67,32 +69,16 @@ std::string ProductDocument() {
   return doc;
 }
 
-double BestSeconds(const std::function<void()>& work) {
-  double best = 1e9;
-  for (int run = 0; run < kRuns; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    best = std::min(best, elapsed.count());
-  }
-  return best;
-}
-
-void Report(const char* what, std::size_t bytes, double seconds) {
-  std::printf("%-12s %6.2f MB in %7.4f s: %8.1f MB/s\n", what, bytes / 1e6, seconds,
-              bytes / 1e6 / seconds);
-}
-
 }  // namespace
 
 int main() {
   const std::string document = ProductDocument();
   cv::TXMLTag parsed;
-  const double parseSeconds = BestSeconds([&] { parsed.Parse(document); });
+  const double parseSeconds = cv::bench::BestSeconds(kRuns, [&] { parsed.Parse(document); });
   auto product = cv::sample::Product::New();
-  const double bindSeconds = BestSeconds([&] { product->Assign(parsed); });
+  const double bindSeconds = cv::bench::BestSeconds(kRuns, [&] { product->Assign(parsed); });
   std::string written;
-  const double writeSeconds = BestSeconds([&] {
+  const double writeSeconds = cv::bench::BestSeconds(kRuns, [&] {
     cv::TXMLTag tag;
     tag.SetName("product");
     product->AssignTo(tag);
@@ -100,8 +86,8 @@ int main() {
   });
   std::printf("xml binding: document of %zu bytes, %d components (best of %d runs)\n",
               document.size(), product->ComponentList->Count(), kRuns);
-  Report("parse", document.size(), parseSeconds);
-  Report("bind", document.size(), bindSeconds);
-  Report("unbind+write", written.size(), writeSeconds);
+  cv::bench::ReportThroughput("parse", document.size(), parseSeconds);
+  cv::bench::ReportThroughput("bind", document.size(), bindSeconds);
+  cv::bench::ReportThroughput("unbind+write", written.size(), writeSeconds);
   return 0;
 }
