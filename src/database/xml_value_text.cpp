@@ -53,9 +53,6 @@ std::int32_t IntegerFromText(std::string_view text) {
   if (!text.empty() && text.front() == '$') {
     base = 16;
     text.remove_prefix(1);
-  } else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text.remove_prefix(2);
   }
   if (text.empty()) return 0;
   std::uint64_t value = 0;

@@ -213,6 +213,12 @@ TEST(XmlBinding, NumbersAndCharactersReadLikeTheRunTimeReadsThem) {
   EXPECT_EQ(item->Size, 0);
   item->SetPropText("Size", "-42");
   EXPECT_EQ(item->Size, -42);
+  item->SetPropText("Size", "0x10");  // only "$" marks hexadecimal
+  EXPECT_EQ(item->Size, 0);
+  item->SetPropText("Size", "2147483648");  // out of range
+  EXPECT_EQ(item->Size, 0);
+  item->SetPropText("Size", "$FFFFFFFF");
+  EXPECT_EQ(item->Size, -1);
   item->SetPropText("Ratio", "0.125");
   EXPECT_DOUBLE_EQ(item->Ratio, 0.125);
   item->SetPropText("Ratio", "1,5");
