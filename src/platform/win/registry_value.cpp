@@ -1,5 +1,7 @@
 #include "platform/win/registry_value.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace cv {
@@ -63,6 +65,25 @@ DWORD RegistryValueType(HKEY root, const std::string& subkey, const std::string&
     return 0;
   }
   return type;
+}
+
+bool ReadRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type,
+                       std::string& data) {
+  const OpenKey key(root, subkey, KEY_QUERY_VALUE);
+  if (!key.get()) return false;
+  DWORD size = 0;
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  std::string bytes(size, '\0');
+  DWORD read = size;
+  if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(bytes.data()), &read) != ERROR_SUCCESS) {
+    return false;
+  }
+  bytes.resize(std::min(read, size));
+  data = std::move(bytes);
+  return true;
 }
 
 bool WriteRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,

@@ -17,6 +17,11 @@ std::string ReadRegistryString(HKEY root, const std::string& subkey, const std::
 // value is missing.
 DWORD RegistryValueType(HKEY root, const std::string& subkey, const std::string& name);
 
+// The value's type and its bytes exactly as stored (the size the query
+// reports); false when the key or the value is missing or cannot be read.
+bool ReadRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD& type,
+                       std::string& data);
+
 // Writes `data` as the value's bytes with the given type. The key and its
 // missing parents are created first.
 bool WriteRegistryValue(HKEY root, const std::string& subkey, const std::string& name, DWORD type,

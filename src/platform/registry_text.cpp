@@ -1,0 +1,160 @@
+#include "platform/registry_text.h"
+
+#include <array>
+#include <utility>
+
+namespace cv {
+
+namespace {
+
+bool SameAsciiNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+RegistryPathParts SplitRegistryPath(std::string_view path) {
+  // Searched in this order; short names first.
+  static constexpr std::array<std::pair<std::string_view, RegistryRoot>, 8> kRoots = {{
+      {"HKCR", RegistryRoot::ClassesRoot},
+      {"HKCU", RegistryRoot::CurrentUser},
+      {"HKLM", RegistryRoot::LocalMachine},
+      {"HKU", RegistryRoot::Users},
+      {"HKEY_CLASSES_ROOT", RegistryRoot::ClassesRoot},
+      {"HKEY_CURRENT_USER", RegistryRoot::CurrentUser},
+      {"HKEY_LOCAL_MACHINE", RegistryRoot::LocalMachine},
+      {"HKEY_USERS", RegistryRoot::Users},
+  }};
+  if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  const std::size_t slash = path.find('\\');
+  const std::string_view first = path.substr(0, slash);
+  for (const auto& [name, root] : kRoots) {
+    if (SameAsciiNoCase(first, name)) {
+      return {root, slash == std::string_view::npos ? std::string()
+                                                    : std::string(path.substr(slash + 1))};
+    }
+  }
+  return {RegistryRoot::CurrentUser, std::string(path)};
+}
+
+RegistryKeyName SplitRegistryKeyName(std::string_view path) {
+  if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  const std::size_t at = path.find_last_of("\\:");
+  const std::size_t start = at == std::string_view::npos ? 0 : at + 1;
+  return {std::string(path.substr(0, start)), std::string(path.substr(start))};
+}
+
+std::string RegistryStringFromBytes(std::string_view bytes) {
+  if (!bytes.empty() && bytes.back() == '\0') bytes.remove_suffix(1);
+  return std::string(bytes);
+}
+
+std::string RegistryBinaryToText(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0x0F];
+  }
+  return text;
+}
+
+std::string RegistryBinaryFromText(std::string_view text) {
+  std::string digits;
+  digits.reserve(text.size());
+  for (const char c : text) {
+    if (c != ' ') digits += c;
+  }
+  std::string bytes;
+  bytes.reserve(digits.size() / 2);
+  for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
+    const int high = HexDigitValue(digits[i]);
+    const int low = HexDigitValue(digits[i + 1]);
+    bytes += (high < 0 || low < 0) ? '\0' : static_cast<char>(high * 16 + low);
+  }
+  return bytes;
+}
+
+std::string RegistryDwordToText(std::uint32_t value) { return std::to_string(value); }
+
+std::uint32_t RegistryDwordFromText(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  int base = 10;
+  if (i < text.size() && text[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i >= text.size()) return 0;
+  std::uint64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const int digit = HexDigitValue(text[i]);
+    if (digit < 0 || digit >= base) return 0;
+    value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+    if (value > 0xFFFFFFFFull) return 0;
+  }
+  if (negative) {
+    if (value > 0x80000000ull) return 0;
+    return static_cast<std::uint32_t>(0u - static_cast<std::uint32_t>(value));
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+std::string RegistryMultiStringToText(std::string_view bytes) {
+  bytes.remove_suffix(bytes.size() < 2 ? bytes.size() : 2);
+  std::string text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) {
+    if (c == '\0') {
+      text += "\r\n";
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+std::string RegistryMultiStringFromText(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() + 2);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t end = i;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    if (i != 0) bytes += '\0';  // not the first line: separate it from the one before
+    bytes.append(text.substr(i, end - i));
+    i = end;
+    if (i < text.size() && text[i] == '\r') ++i;
+    if (i < text.size() && text[i] == '\n') ++i;  // LF alone or after CR
+  }
+  bytes += '\0';
+  bytes += '\0';
+  return bytes;
+}
+
+}  // namespace cv
