@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/ini_cache.h"
 #include "platform/win/message_box.h"
 
 namespace cv {
@@ -105,7 +106,7 @@ bool NotBuiltOperations::RunUninstallation() { return ReportNotBuilt("The uninst
 bool NotBuiltOperations::RegisterResume() { return ReportNotBuilt("Registering the resume"); }
 // Nothing is recorded while the installation run is not built.
 void NotBuiltOperations::Rollback() {}
-void NotBuiltOperations::FlushIniCache() {}
+void NotBuiltOperations::FlushIniCache() { cv::FlushIniCache(); }
 void NotBuiltOperations::FreeDatabase() {}
 
 }  // namespace cv
