@@ -21,14 +21,6 @@ bool NameLess(std::string_view a, std::string_view b) {
   return a.size() < b.size();
 }
 
-bool SameNameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (CaseMapUpper(a[i]) != CaseMapUpper(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool XmlProperty::HasSetter() const {
@@ -50,7 +42,7 @@ const std::vector<const XmlProperty*>& XmlClass::Properties() const {
     if (Base) all = Base->Properties();
     for (const XmlProperty& own : PropertyCache->Own) {
       // A class may publish again a property of its base with other accessors.
-      std::erase_if(all, [&](const XmlProperty* p) { return SameNameNoCase(p->Name, own.Name); });
+      std::erase_if(all, [&](const XmlProperty* p) { return SameTextNoCase(p->Name, own.Name); });
       all.push_back(&own);
     }
     std::stable_sort(all.begin(), all.end(), [](const XmlProperty* a, const XmlProperty* b) {
@@ -63,7 +55,7 @@ const std::vector<const XmlProperty*>& XmlClass::Properties() const {
 
 const XmlProperty* XmlClass::FindProperty(std::string_view name) const {
   for (const XmlProperty* property : Properties()) {
-    if (SameNameNoCase(property->Name, name)) return property;
+    if (SameTextNoCase(property->Name, name)) return property;
   }
   return nullptr;
 }

@@ -16,9 +16,6 @@ std::string LowerAscii(std::string_view text) {
   return out;
 }
 
-bool SameNameNoCase(std::string_view a, std::string_view b) {
-  return CaseMapUpper(a) == CaseMapUpper(b);
-}
 
 // Restores Merging to false however Merge ends.
 class MergingScope {
@@ -265,7 +262,7 @@ bool TXMLObject::LoadFromFile(const std::string& fileName, std::string_view root
   TXMLTag tag;
   if (!tag.LoadFromFile(fileName)) return false;
   if (tag.Kind != XmlKind::xkElement) return false;
-  if (!rootName.empty() && !SameNameNoCase(tag.Name(), rootName)) return false;
+  if (!rootName.empty() && !SameTextNoCase(tag.Name(), rootName)) return false;
   Assign(tag);
   return true;
 }
@@ -281,7 +278,7 @@ void TXMLObject::LoadFromString(std::string_view text, std::string_view rootName
   TXMLTag tag;
   tag.Parse(text);
   if (tag.Kind != XmlKind::xkElement) return;
-  if (!rootName.empty() && !SameNameNoCase(tag.Name(), rootName)) return;
+  if (!rootName.empty() && !SameTextNoCase(tag.Name(), rootName)) return;
   Assign(tag);
 }
 

@@ -37,14 +37,13 @@ TXMLObject* TXMLObjectList::FindByProp(std::string_view propName, std::string_vi
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), wanted);
   const bool valueIsInteger =
       !value.empty() && error == std::errc() && end == value.data() + value.size();
-  const std::string upperValue = CaseMapUpper(value);
   for (const auto& item : items_) {
     const XmlProperty* property = item->Class().FindProperty(propName);
     if (!property) continue;
     if (property->Kind == PropKind::Integer && property->GetInt) {
       if (valueIsInteger && property->GetInt(*item) == wanted) return item.get();
     } else if (property->Kind == PropKind::String && property->GetString) {
-      if (CaseMapUpper(property->GetString(*item)) == upperValue) return item.get();
+      if (SameTextNoCase(property->GetString(*item), value)) return item.get();
     }
   }
   return nullptr;

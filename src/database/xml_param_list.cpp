@@ -9,11 +9,10 @@ CV_XML_PROPERTIES(TXMLParamList) { return {}; }
 const XmlClass& TXMLParamList::GetParamClass() const { return TXMLObject::StaticClass(); }
 
 TXMLObject* TXMLParamList::FindParam(std::string_view name) const {
-  const std::string wanted = CaseMapUpper(name);
   for (const auto& item : *this) {
     const XmlProperty* property = item->Class().FindProperty("Name");
     if (property && property->Kind == PropKind::String && property->GetString &&
-        CaseMapUpper(property->GetString(*item)) == wanted) {
+        SameTextNoCase(property->GetString(*item), name)) {
       return item.get();
     }
   }

@@ -18,7 +18,7 @@ class TXMLParamList : public TXMLObjectList {
   // The class of new parameters; every concrete parameter list names its own.
   virtual const XmlClass& GetParamClass() const;
   // First item whose Name equals `name`, ignoring case.
-  TXMLObject* FindParam(std::string_view name) const;
+  virtual TXMLObject* FindParam(std::string_view name) const;
 
   // Sets the first parameter of that name (appending a new one when there is
   // none) to `value`.

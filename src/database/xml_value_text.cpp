@@ -5,16 +5,11 @@
 #include <limits>
 
 #include "platform/case_map.h"
+#include "platform/trim.h"
 
 namespace cv {
 
 namespace {
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-  return text;
-}
 
 std::string LowerAscii(std::string_view text) {
   std::string out(text);
@@ -84,7 +79,7 @@ bool BooleanFromText(std::string_view text) { return text == "1"; }
 std::string BooleanToText(bool value) { return value ? "1" : "0"; }
 
 double FloatFromText(std::string_view text) {
-  text = TrimBlanks(text);
+  text = Trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -120,7 +115,7 @@ std::uint32_t SetFromText(std::string_view text, std::string_view prefix,
   std::uint32_t mask = 0;
   while (true) {
     const auto comma = text.find(',');
-    const std::string_view piece = TrimBlanks(text.substr(0, comma));
+    const std::string_view piece = Trim(text.substr(0, comma));
     if (!piece.empty()) {
       std::string wanted(prefix);
       wanted += piece;

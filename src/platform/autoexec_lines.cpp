@@ -2,20 +2,11 @@
 
 #include "platform/case_map.h"
 #include "platform/locale_text.h"
+#include "platform/trim.h"
 
 namespace cv {
 
 namespace {
-
-// Blanks in the sense of the run-time's trimming: spaces, tabs and the other
-// control characters.
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 constexpr char kEndOfFile = '\x1A';
 
@@ -46,9 +37,9 @@ std::string JoinTextFileLines(const std::vector<std::string>& lines) {
 }
 
 bool IsSetLineFor(std::string_view line, std::string_view name) {
-  const std::string_view trimmed = TrimBlanks(line);
+  const std::string_view trimmed = Trim(line);
   if (trimmed.size() < 4 || CaseMapUpper(trimmed.substr(0, 4)) != "SET ") return false;
-  const std::string_view rest = TrimBlanks(trimmed.substr(4));
+  const std::string_view rest = Trim(trimmed.substr(4));
   const auto equals = rest.find('=');
   // A SET without "=" only shows variables; it sets nothing.
   if (equals == std::string_view::npos) return false;

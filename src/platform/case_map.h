@@ -20,4 +20,27 @@ inline std::string CaseMapUpper(std::string_view text) {
   return out;
 }
 
+// Equal under the case map, without copying either text.
+inline bool SameTextNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (CaseMapUpper(a[i]) != CaseMapUpper(b[i])) return false;
+  }
+  return true;
+}
+
+// Orders texts under the case map, for sorted lists that ignore case.
+struct TextLessNoCase {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < common; ++i) {
+      const auto x = static_cast<unsigned char>(CaseMapUpper(a[i]));
+      const auto y = static_cast<unsigned char>(CaseMapUpper(b[i]));
+      if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+  }
+};
+
 }  // namespace cv

@@ -6,21 +6,14 @@
 
 #include "platform/locale_text.h"
 #include "platform/name_value.h"
+#include "platform/numbers.h"
+#include "platform/trim.h"
 
 namespace cv {
 
 namespace {
 
 bool IsSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
-
-// Blanks and control characters: every byte up to and including the space.
-bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view Trim(std::string_view line) {
-  while (!line.empty() && IsTrimmed(line.front())) line.remove_prefix(1);
-  while (!line.empty() && IsTrimmed(line.back())) line.remove_suffix(1);
-  return line;
-}
 
 // The name part of a stored line when it has one (text before the first "=").
 bool LineName(std::string_view line, std::string_view& name) {
@@ -267,50 +260,13 @@ void TkeIniFile::WriteString(std::string_view section, std::string_view ident,
   }
 }
 
-std::int32_t IniStrToIntDef(std::string_view text, std::int32_t defaultValue) {
-  std::size_t at = 0;
-  while (at < text.size() && text[at] == ' ') ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  const bool hex = at < text.size() && text[at] == '$';
-  if (hex) ++at;
-  if (at >= text.size()) return defaultValue;
-  std::uint64_t value = 0;
-  for (; at < text.size(); ++at) {
-    const char c = text[at];
-    unsigned digit = 0;
-    if (c >= '0' && c <= '9') {
-      digit = static_cast<unsigned>(c - '0');
-    } else if (hex && c >= 'a' && c <= 'f') {
-      digit = static_cast<unsigned>(c - 'a' + 10);
-    } else if (hex && c >= 'A' && c <= 'F') {
-      digit = static_cast<unsigned>(c - 'A' + 10);
-    } else {
-      return defaultValue;
-    }
-    value = value * (hex ? 16 : 10) + digit;
-    if (value > 0xFFFFFFFFull) return defaultValue;
-  }
-  if (hex) {
-    const auto pattern = static_cast<std::uint32_t>(value);
-    const auto magnitude = static_cast<std::int32_t>(pattern);
-    return negative ? static_cast<std::int32_t>(0u - pattern) : magnitude;
-  }
-  if (negative) {
-    if (value > 0x80000000ull) return defaultValue;
-    return static_cast<std::int32_t>(-static_cast<std::int64_t>(value));
-  }
-  if (value > 0x7FFFFFFFull) return defaultValue;
-  return static_cast<std::int32_t>(value);
-}
-
 std::int32_t TkeIniFile::ReadInteger(std::string_view section, std::string_view ident,
                                      std::int32_t defaultValue) {
   std::string text = ReadString(section, ident, "");
   if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     text = "$" + text.substr(2);
   }
-  return IniStrToIntDef(text, defaultValue);
+  return StrToIntDef(text, defaultValue);
 }
 
 void TkeIniFile::WriteInteger(std::string_view section, std::string_view ident,

@@ -138,11 +138,5 @@ class TkeIniFile {
   std::string FileText() const;
 };
 
-// `text` read as a 32-bit integer the way ini values are: optional leading
-// spaces, an optional sign, then decimal digits or "$" and hexadecimal digits,
-// nothing after them. Decimal values must fit in 32 bits; hexadecimal ones are
-// taken as a 32-bit pattern ("$FFFFFFFF" is -1). Anything else gives
-// `defaultValue`.
-std::int32_t IniStrToIntDef(std::string_view text, std::int32_t defaultValue);
 
 }  // namespace cv

@@ -136,4 +136,41 @@ double StrToFloatDef(std::string_view text, double defaultValue) {
   return negative ? -value : value;
 }
 
+std::int32_t StrToIntDef(std::string_view text, std::int32_t defaultValue) {
+  std::size_t at = 0;
+  while (at < text.size() && text[at] == ' ') ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  const bool hex = at < text.size() && text[at] == '$';
+  if (hex) ++at;
+  if (at >= text.size()) return defaultValue;
+  std::uint64_t value = 0;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    unsigned digit = 0;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<unsigned>(c - '0');
+    } else if (hex && c >= 'a' && c <= 'f') {
+      digit = static_cast<unsigned>(c - 'a' + 10);
+    } else if (hex && c >= 'A' && c <= 'F') {
+      digit = static_cast<unsigned>(c - 'A' + 10);
+    } else {
+      return defaultValue;
+    }
+    value = value * (hex ? 16 : 10) + digit;
+    if (value > 0xFFFFFFFFull) return defaultValue;
+  }
+  if (hex) {
+    const auto pattern = static_cast<std::uint32_t>(value);
+    const auto magnitude = static_cast<std::int32_t>(pattern);
+    return negative ? static_cast<std::int32_t>(0u - pattern) : magnitude;
+  }
+  if (negative) {
+    if (value > 0x80000000ull) return defaultValue;
+    return static_cast<std::int32_t>(-static_cast<std::int64_t>(value));
+  }
+  if (value > 0x7FFFFFFFull) return defaultValue;
+  return static_cast<std::int32_t>(value);
+}
+
 }  // namespace cv

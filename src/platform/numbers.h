@@ -31,6 +31,12 @@ std::int32_t HexToInt(std::string_view text);
 // complement pattern (-1 gives "FFFFFFFF").
 std::string IntToHex(std::uint32_t value, int digits);
 
+// `text` read as a 32-bit integer: optional leading spaces, an optional sign,
+// then decimal digits or "$" and hexadecimal digits, nothing after them.
+// Decimal values must fit in 32 bits; hexadecimal ones are taken as a 32-bit
+// pattern ("$FFFFFFFF" is -1). Anything else gives `defaultValue`.
+std::int32_t StrToIntDef(std::string_view text, std::int32_t defaultValue);
+
 // `text` read as a decimal floating-point number with "." as the decimal
 // separator, or `defaultValue` when it is not one. Accepted: optional spaces
 // around the number, an optional "+" or "-", digits with an optional

@@ -1,4 +1,5 @@
 #include "platform/ini_file.h"
+#include "platform/numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -557,15 +558,15 @@ TEST_F(IniFileTest, NameWithAFolderIsKeptAsGiven) {
 
 // --- integers as text ---
 
-TEST(IniStrToIntDef, Forms) {
-  EXPECT_EQ(IniStrToIntDef("  12", 0), 12);
-  EXPECT_EQ(IniStrToIntDef("-$10", 0), -16);
-  EXPECT_EQ(IniStrToIntDef("$", 9), 9);
-  EXPECT_EQ(IniStrToIntDef("-", 9), 9);
-  EXPECT_EQ(IniStrToIntDef("12 ", 9), 9);
-  EXPECT_EQ(IniStrToIntDef("-2147483649", 9), 9);
-  EXPECT_EQ(IniStrToIntDef("1f", 9), 9);
-  EXPECT_EQ(IniStrToIntDef("$80000000", 0), INT32_MIN);
+TEST(StrToIntDef, Forms) {
+  EXPECT_EQ(StrToIntDef("  12", 0), 12);
+  EXPECT_EQ(StrToIntDef("-$10", 0), -16);
+  EXPECT_EQ(StrToIntDef("$", 9), 9);
+  EXPECT_EQ(StrToIntDef("-", 9), 9);
+  EXPECT_EQ(StrToIntDef("12 ", 9), 9);
+  EXPECT_EQ(StrToIntDef("-2147483649", 9), 9);
+  EXPECT_EQ(StrToIntDef("1f", 9), 9);
+  EXPECT_EQ(StrToIntDef("$80000000", 0), INT32_MIN);
 }
 
 }  // namespace
