@@ -47,7 +47,11 @@ void TXMLTag::Clear() {
 void TXMLTag::Assign(const TXMLTag& source) {
   // The copy is built apart first: `source` may lie inside this tag, which
   // Clear is about to free. It is built level by level, without recursion.
+  // Text and comment nodes are copied as they are: a plug-in's configuration
+  // subtree must survive being held, saved for a resume and reloaded.
   TXMLTag copy;
+  copy.Kind = source.Kind;
+  copy.Text = source.Text;
   copy.name_ = source.name_;
   copy.Attributes = source.Attributes;
   std::vector<std::pair<const TXMLTag*, TXMLTag*>> pending{{&source, &copy}};
@@ -56,6 +60,8 @@ void TXMLTag::Assign(const TXMLTag& source) {
     pending.pop_back();
     for (const auto& child : from->children_) {
       auto childCopy = std::make_unique<TXMLTag>();
+      childCopy->Kind = child->Kind;
+      childCopy->Text = child->Text;
       childCopy->name_ = child->name_;
       childCopy->Attributes = child->Attributes;
       TXMLTag* target = childCopy.get();
@@ -65,6 +71,8 @@ void TXMLTag::Assign(const TXMLTag& source) {
   }
 
   Clear();
+  Kind = copy.Kind;
+  Text = std::move(copy.Text);
   name_ = std::move(copy.name_);
   Attributes = std::move(copy.Attributes);
   children_.TakeAll(copy.children_);

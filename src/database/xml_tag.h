@@ -123,10 +123,9 @@ class TXMLTag {
   // False when the tag has no name or the file cannot be written completely.
   bool SaveToFile(const std::string& fileName) const;
 
-  // Copies name, attributes and the whole subtree (kind, text and position
-  // are not copied: a copied text node becomes an unnamed element, which is
-  // never written). `source` may be this tag, one of its descendants or one
-  // of its ancestors.
+  // Copies kind, name, text, attributes and the whole subtree (positions are
+  // not copied). `source` may be this tag, one of its descendants or one of
+  // its ancestors.
   void Assign(const TXMLTag& source);
 
  private:
