@@ -30,6 +30,8 @@
 // enumeration value, the empty set, ""): loading clears an object to zero
 // values, and writing leaves out values equal to a new object's, so a
 // property whose initial value were not zero would not survive a round trip.
+// A class that needs another initial value sets it in CreateLists, which runs
+// when the object is made and after every clear.
 
 #include <cstdint>
 #include <functional>
