@@ -24,16 +24,30 @@ namespace {
 
 constexpr const char* kSetupKey = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup";
 constexpr const char* kCurrentVersionKey = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
-constexpr const char* kOffice97Key =
-    "HKLM\\SOFTWARE\\Microsoft\\Office\\8.0\\Common\\InstallRoot\\";
-constexpr const char* kOffice2000Key =
-    "HKLM\\SOFTWARE\\Microsoft\\Office\\9.0\\Common\\InstallRoot\\";
 constexpr const char* kDatabaseEngineKey = "HKLM\\SOFTWARE\\Borland\\Database Engine";
 constexpr const char* kDelphiKey = "HKLM\\SOFTWARE\\Borland\\Delphi";
 constexpr const char* kVirtualRootsKey =
     "HKLM\\SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots\\";
 // Where this system's authoring tools keep their project templates.
 constexpr const char* kAuthoringToolsKey = "HKLM\\SOFTWARE\\Brenlow\\Corvane\\2.0";
+
+// Folders that a registry value names, with a fallback built on the
+// variables set before them.
+struct RegistryFolder {
+  const char* Variable;
+  const char* Key;
+  const char* Value;
+  const char* Fallback;
+};
+
+constexpr RegistryFolder kProductFolders[] = {
+    {"ProgramFiles", kCurrentVersionKey, "ProgramFilesDir", "%BootDrive%\\Program Files"},
+    {"CommonFiles", kCurrentVersionKey, "CommonFilesDir", "%ProgramFiles%\\Common Files"},
+    {"Office97", "HKLM\\SOFTWARE\\Microsoft\\Office\\8.0\\Common\\InstallRoot\\", "OfficeBin",
+     "%ProgramFiles%\\Microsoft Office\\Office"},
+    {"Office2000", "HKLM\\SOFTWARE\\Microsoft\\Office\\9.0\\Common\\InstallRoot\\", "Path",
+     "%ProgramFiles%\\Microsoft Office\\Office"},
+};
 
 // "C:" of "C:\..."; empty when the text does not begin with a drive.
 std::string DrivePart(const std::string& path) {
@@ -72,18 +86,10 @@ void AddPathVariables(TcvMainDatabase& database) {
   for (int index = 0; index < kShellFolderCount; ++index) {
     SetPredefinedPathVar(database, ShellFolder(index).Name, ShellFolderPath(index));
   }
-  SetPredefinedPathVar(
-      database, "ProgramFiles",
-      RegReadString(kCurrentVersionKey, "ProgramFilesDir", "%BootDrive%\\Program Files"));
-  SetPredefinedPathVar(
-      database, "CommonFiles",
-      RegReadString(kCurrentVersionKey, "CommonFilesDir", "%ProgramFiles%\\Common Files"));
-  SetPredefinedPathVar(
-      database, "Office97",
-      RegReadString(kOffice97Key, "OfficeBin", "%ProgramFiles%\\Microsoft Office\\Office"));
-  SetPredefinedPathVar(
-      database, "Office2000",
-      RegReadString(kOffice2000Key, "Path", "%ProgramFiles%\\Microsoft Office\\Office"));
+  for (const RegistryFolder& folder : kProductFolders) {
+    SetPredefinedPathVar(database, folder.Variable,
+                         RegReadString(folder.Key, folder.Value, folder.Fallback));
+  }
   std::string bde = FirstPart(RegReadString(kDatabaseEngineKey, "DLLPATH", ""), ";");
   if (bde.empty()) bde = "%CommonFiles%\\Borland Shared\\BDE";
   SetPredefinedPathVar(database, "BDE", bde);

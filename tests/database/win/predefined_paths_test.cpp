@@ -5,6 +5,7 @@
 #include "database/win/predefined_paths.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -115,10 +116,10 @@ TEST_F(PredefinedPathsTest, SystemAndShellFoldersAreTheSystemsOwnWithoutTrailing
     EXPECT_TRUE(IsFolder(value)) << row.name << " " << value;
   }
   // A few that every Windows has, named apart from the table.
-  EXPECT_EQ(Value("Fonts"), WithoutTrailingBackslash(GetSpecialFolder(0x14)));
-  EXPECT_EQ(Value("Personal"), WithoutTrailingBackslash(GetSpecialFolder(0x05)));
-  EXPECT_EQ(Value("AppData"), WithoutTrailingBackslash(GetSpecialFolder(0x1A)));
-  EXPECT_EQ(Value("Desktop"), WithoutTrailingBackslash(GetSpecialFolder(0x10)));
+  EXPECT_EQ(Value("Fonts"), WithoutTrailingBackslash(GetSpecialFolder(CSIDL_FONTS)));
+  EXPECT_EQ(Value("Personal"), WithoutTrailingBackslash(GetSpecialFolder(CSIDL_PERSONAL)));
+  EXPECT_EQ(Value("AppData"), WithoutTrailingBackslash(GetSpecialFolder(CSIDL_APPDATA)));
+  EXPECT_EQ(Value("Desktop"), WithoutTrailingBackslash(GetSpecialFolder(CSIDL_DESKTOPDIRECTORY)));
   EXPECT_NE(Value("Windows"), Value("System"));
 }
 
