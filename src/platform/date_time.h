@@ -29,6 +29,10 @@ const DateTimeFormats& CurrentDateTimeFormats();
 // Fixes the process-wide formats to the engine's own (done at start-up).
 void UseEngineDateTimeFormats();
 
+// The local date and time now (Windows); the native Linux build answers the
+// C library's local time.
+LocalTime CurrentLocalTime();
+
 // `time` formatted with the short date format or the long time format in
 // force. Known format letters: d, dd, m, mm, yy, yyyy, h, hh, n, nn, s, ss.
 std::string FormatDate(const LocalTime& time);

@@ -13,6 +13,7 @@
 #include "platform/date_time.h"
 #include "platform/delimited_words.h"
 #include "platform/name_value.h"
+#include "platform/paths.h"
 #include "platform/win/environment.h"
 #include "platform/win/registry_path.h"
 #include "platform/win/shell_folders.h"
@@ -71,12 +72,6 @@ std::string DelphiRoot() {
   return RegReadString(std::string(kDelphiKey) + "\\" + versions.back(), "RootDir", "");
 }
 
-LocalTime Today() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return LocalTime{now.wYear, now.wMonth, now.wDay};
-}
-
 }  // namespace
 
 void AddPathVariables(TcvMainDatabase& database) {
@@ -94,7 +89,7 @@ void AddPathVariables(TcvMainDatabase& database) {
   if (bde.empty()) bde = "%CommonFiles%\\Borland Shared\\BDE";
   SetPredefinedPathVar(database, "BDE", bde);
   SetPredefinedPathVar(database, "Delphi", DelphiRoot());
-  SetPredefinedVar(database, "Date", FormatDate(Today()));
+  SetPredefinedVar(database, "Date", FormatDate(CurrentLocalTime()));
   SetPredefinedPathVar(
       database, "IIS-WWWRoot",
       FirstPart(RegReadString(kVirtualRootsKey, "/", "%BootDrive%\\wwwroot"), ","));
@@ -102,7 +97,8 @@ void AddPathVariables(TcvMainDatabase& database) {
       database, "IIS-Scripts",
       FirstPart(RegReadString(kVirtualRootsKey, "/Scripts", "%IIS-WWWRoot%\\scripts"), ","));
   std::string images = RegReadString(kAuthoringToolsKey, "ProjectTemplatesPath", "");
-  if (!images.empty()) images += "\\Images";
+  // A stored path may end in a backslash already.
+  if (!images.empty()) images = IncludeBackslash(images) + "Images";
   SetPredefinedPathVar(database, "Images", images);
 }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "database/main_database.h"
@@ -21,6 +22,7 @@
 #include "platform/win/registry_path.h"
 #include "platform/win/shell_folders.h"
 #include "platform/win/system_folders.h"
+#include "registry_sandbox.h"
 
 namespace cv {
 namespace {
@@ -73,28 +75,13 @@ int CountOf(const std::string& text, const std::string& part) {
 }
 
 // Every registry root of the code under test lies in a key of this test's own
-// under HKCU, removed before and after the test; nothing reaches the real HKLM.
+// under HKCU; nothing reaches the real HKLM.
 class PredefinedPathsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    sandbox_ = "Software\\CorvaneTest\\" + UniqueName("PredefinedPaths") + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    RegDeleteKeyPath("HKCU\\" + sandbox_, true);
-    redirect_ = std::make_unique<RegistryRootRedirect>(sandbox_);
-    database_ = TcvMainDatabase::New();
-  }
-  void TearDown() override {
-    redirect_.reset();
-    EXPECT_TRUE(RegDeleteKeyPath("HKCU\\" + sandbox_, true) || !RegKeyExists("HKCU\\" + sandbox_));
-    // Only when no other test run still has a key there.
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\CorvaneTest");
-  }
-
   std::string Value(const std::string& name) const { return VisibleValue(*database_, name); }
 
-  std::string sandbox_;
-  std::unique_ptr<RegistryRootRedirect> redirect_;
-  std::unique_ptr<TcvMainDatabase> database_;
+  const test::RegistrySandbox sandbox_{"PredefinedPaths"};
+  std::unique_ptr<TcvMainDatabase> database_ = TcvMainDatabase::New();
 };
 
 TEST_F(PredefinedPathsTest, SystemAndShellFoldersAreTheSystemsOwnWithoutTrailingBackslash) {
@@ -178,6 +165,13 @@ TEST_F(PredefinedPathsTest, RegistryValuesOfTheMachineAreUsed) {
   EXPECT_EQ(Value("BDE"), "C:\\BDE");
   EXPECT_EQ(Value("IIS-WWWRoot"), "C:\\Inetpub\\wwwroot");
   EXPECT_EQ(Value("IIS-Scripts"), "C:\\Inetpub\\scripts");
+  EXPECT_EQ(Value("Images"), "C:\\T\\Images");
+}
+
+TEST_F(PredefinedPathsTest, ImagesFolderGetsOneBackslash) {
+  ASSERT_TRUE(
+      RegWriteString("HKLM\\SOFTWARE\\Brenlow\\Corvane\\2.0", "ProjectTemplatesPath", "C:\\T\\"));
+  AddPathVariables(*database_);
   EXPECT_EQ(Value("Images"), "C:\\T\\Images");
 }
 
