@@ -2,6 +2,13 @@
 
 namespace cv {
 
+namespace {
+TcvMainDatabase* mainDatabase = nullptr;  // not owned
+}  // namespace
+
+TcvMainDatabase* MainDatabase() { return mainDatabase; }
+void SetMainDatabase(TcvMainDatabase* database) { mainDatabase = database; }
+
 CV_XML_PROPERTIES(TcvMainDatabase) {
   return {Published("Version", &TcvMainDatabase::Version),
           Published("Password", &TcvMainDatabase::Password),

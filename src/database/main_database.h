@@ -48,6 +48,12 @@ class TcvMainDatabase : public TXMLObject {
   std::function<void(TcvFeature&)> OnFeatureChange;
 };
 
+// The project database of this run, for code that is handed no database (a
+// missing database means this one). The engine owns it and sets it at
+// start-up; null before that and after it is freed.
+TcvMainDatabase* MainDatabase();
+void SetMainDatabase(TcvMainDatabase* database);
+
 // The root element the database is saved under for a resume.
 inline constexpr std::string_view kProjectRootName = "cv2project";
 
