@@ -11,5 +11,7 @@ namespace cv {
 
 std::string UpperCaseLocale(std::string_view text);
 bool SameTextLocale(std::string_view a, std::string_view b);
+// -1, 0 or 1: `a` before, equal to or after `b`, ignoring case.
+int CompareTextLocale(std::string_view a, std::string_view b);
 
 }  // namespace cv

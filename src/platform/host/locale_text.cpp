@@ -10,4 +10,9 @@ bool SameTextLocale(std::string_view a, std::string_view b) {
   return CaseMapUpper(a) == CaseMapUpper(b);
 }
 
+int CompareTextLocale(std::string_view a, std::string_view b) {
+  if (TextLessNoCase{}(a, b)) return -1;
+  return TextLessNoCase{}(b, a) ? 1 : 0;
+}
+
 }  // namespace cv
