@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "install/win/file_utils.h"
+#include "platform/win/file_system.h"
 #include "platform/unique_name.h"
 
 namespace cv::test {

@@ -39,6 +39,7 @@ const std::string& ApplicationName() { return gApplicationName; }
 
 void SetMessageBoxOwner(HWND owner) { gOwner = owner; }
 void SetActiveWindowQuery(ActiveWindowQuery query) { gActiveWindowQuery = query; }
+HWND ActiveWindowOwner() { return gActiveWindowQuery ? gActiveWindowQuery() : gOwner; }
 
 int ShowMessageBox(HWND owner, const std::string& caption, const std::string& text, UINT flags) {
   if (tCenteringHook) UnhookWindowsHookEx(tCenteringHook);
@@ -63,8 +64,7 @@ void ShowWarning(const std::string& text) {
 }
 
 void ShowErrorBox(const std::string& caption, const std::string& text) {
-  HWND owner = gActiveWindowQuery ? gActiveWindowQuery() : gOwner;
-  ShowMessageBox(owner, caption, text, MB_ICONERROR);
+  ShowMessageBox(ActiveWindowOwner(), caption, text, MB_ICONERROR);
 }
 
 }  // namespace cv

@@ -24,6 +24,9 @@ void SetMessageBoxOwner(HWND owner);
 // active. Until a query is installed, the hidden main window is the owner.
 using ActiveWindowQuery = HWND (*)();
 void SetActiveWindowQuery(ActiveWindowQuery query);
+// The owner of the engine's boxes: the window the query reports, else the
+// window set with SetMessageBoxOwner.
+HWND ActiveWindowOwner();
 
 // Shows a box with flags | MB_TASKMODAL | the engine's style; a thread-local
 // CBT hook centres it when it is about to be activated. Answers the box's

@@ -1,5 +1,6 @@
 #pragma once
-// File-level primitives of the installation engine.
+// File-system primitives: existence, forced deletion, whole trees, folder
+// chains and free space.
 
 #include <cstdint>
 #include <string>
@@ -24,10 +25,5 @@ bool FileExists(const std::string& path);
 // Free space in KiB available to the caller on the drive of `path`; 0 when
 // the path is not an existing folder or the query fails.
 std::int64_t DiskFreeKB(const std::string& path);
-
-// At the next start of Windows, move `source` over `target` (an empty target
-// deletes the source).
-void ScheduleFileReplace(const std::string& source, const std::string& target);
-void ScheduleFileDelete(const std::string& file);
 
 }  // namespace cv

@@ -1,0 +1,78 @@
+#include "script/builtin_functions.h"
+
+#include "script/function_args.h"
+
+namespace cv {
+
+namespace {
+
+struct BuiltinFunction {
+  const char* Name;
+  std::int32_t ParamCount;
+  // Null: computed by the platform's part (PlatformFunction).
+  void (*Handler)(const FunctionArgs*, const TcvEvalContext&, std::string&);
+};
+
+// The order is the registration order, which numbers the functions.
+constexpr BuiltinFunction kBuiltins[] = {
+    {"ActiveInstallType", 0, builtin::ActiveInstallType},
+    {"IsActiveInstallTypeCustom", 0, builtin::IsActiveInstallTypeCustom},
+    {"ComponentEnabled", 1, builtin::ComponentEnabled},
+    {"SetVar", 2, builtin::SetVar},
+    {"ParseText", 2, builtin::ParseText},
+    {"SubStr", 3, builtin::SubStr},
+    {"FindSubStr", 3, builtin::FindSubStr},
+    {"Length", 1, builtin::Length},
+    {"CompareText", 2, builtin::CompareText},
+    {"ReplaceStr", 4, builtin::ReplaceStr},
+    {"FilePath", 1, builtin::FilePath},
+    {"FileName", 1, builtin::FileName},
+    {"NormalPath", 1, builtin::NormalPath},
+    {"FileVersion", 1, nullptr},
+    {"FileDate", 1, nullptr},
+    {"FileExists", 1, nullptr},
+    {"FolderExists", 1, nullptr},
+    {"CreateFolder", 1, nullptr},
+    {"FileSize", 1, nullptr},
+    {"ShortFileName", 1, nullptr},
+    {"RenameFile", 2, nullptr},
+    {"DeleteFile", 1, nullptr},
+    {"Execute", 5, nullptr},
+    {"LoadFile", 1, nullptr},
+    {"SaveFile", 2, nullptr},
+    {"RegKeyExists", 1, nullptr},
+    {"RegParamExists", 2, nullptr},
+    {"GetRegParam", 3, nullptr},
+    {"SetRegParam", 4, nullptr},
+    {"Include", 2, builtin::Include},
+    {"Exclude", 2, builtin::Exclude},
+    {"GetListCount", 1, builtin::GetListCount},
+    {"GetListStr", 2, builtin::GetListStr},
+    {"SetListStr", 3, builtin::SetListStr},
+    {"InsertListStr", 3, builtin::InsertListStr},
+    {"AddListStr", 2, builtin::AddListStr},
+    {"DeleteListStr", 2, builtin::DeleteListStr},
+    {"FindListStr", 3, builtin::FindListStr},
+    {"NETFrameworkInstalled", 0, nullptr},
+    {"NETFrameworkInstalled", 1, nullptr},
+    {"WindowExists", 1, nullptr},
+    {"MutexExists", 1, nullptr},
+    {"Iif", 3, builtin::Iif},
+    {"CompareVersion", 2, builtin::CompareVersion},
+    {"CompareDate", 2, builtin::CompareDate},
+    {"MessageBox", 4, nullptr},
+    {"Round", 1, builtin::Round},
+};
+
+}  // namespace
+
+void RegisterBuiltinFunctions(TkeEvaluator& evaluator) {
+  for (const BuiltinFunction& function : kBuiltins) {
+    FunctionHandler handler = function.Handler
+                                  ? FunctionHandler(function.Handler)
+                                  : PlatformFunction(function.Name, function.ParamCount);
+    if (handler) evaluator.AddFunction(function.Name, function.ParamCount, std::move(handler));
+  }
+}
+
+}  // namespace cv
