@@ -15,10 +15,21 @@ struct BuiltinFunction {
 
 // The order is the registration order, which numbers the functions.
 constexpr BuiltinFunction kBuiltins[] = {
+    {"SendMessage", 5, builtin::SendMessage},
+    {"GetParam", 2, builtin::GetParam},
+    {"SetParam", 3, builtin::SetParam},
+    {"AddParam", 2, builtin::AddParam},
+    {"GetParamCount", 1, builtin::GetParamCount},
+    {"SetParamCount", 2, builtin::SetParamCount},
+    {"CreateParams", -1, builtin::CreateParams},
+    {"CreateParamsBlock", 0, builtin::CreateParamsBlock},
+    {"DestroyParamsBlock", 1, builtin::DestroyParamsBlock},
     {"ActiveInstallType", 0, builtin::ActiveInstallType},
     {"IsActiveInstallTypeCustom", 0, builtin::IsActiveInstallTypeCustom},
+    {"FeatureEnabled", 1, builtin::FeatureEnabled},
     {"ComponentEnabled", 1, builtin::ComponentEnabled},
     {"SetVar", 2, builtin::SetVar},
+    {"SetInstallType", 1, builtin::SetInstallType},
     {"ParseText", 2, builtin::ParseText},
     {"SubStr", 3, builtin::SubStr},
     {"FindSubStr", 3, builtin::FindSubStr},

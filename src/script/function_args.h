@@ -34,6 +34,16 @@ inline std::string TruthText(bool value) { return value ? "1" : "0"; }
   void name(const FunctionArgs* args, const TcvEvalContext& context, std::string& result)
 
 namespace builtin {
+// Messages and parameter blocks.
+CV_FUNCTION(SendMessage);
+CV_FUNCTION(GetParam);
+CV_FUNCTION(SetParam);
+CV_FUNCTION(AddParam);
+CV_FUNCTION(GetParamCount);
+CV_FUNCTION(SetParamCount);
+CV_FUNCTION(CreateParams);
+CV_FUNCTION(CreateParamsBlock);
+CV_FUNCTION(DestroyParamsBlock);
 // Texts, lists, versions, dates and numbers.
 CV_FUNCTION(SubStr);
 CV_FUNCTION(FindSubStr);
@@ -53,7 +63,9 @@ CV_FUNCTION(Round);
 // Variables and the project.
 CV_FUNCTION(ActiveInstallType);
 CV_FUNCTION(IsActiveInstallTypeCustom);
+CV_FUNCTION(FeatureEnabled);
 CV_FUNCTION(ComponentEnabled);
+CV_FUNCTION(SetInstallType);
 CV_FUNCTION(SetVar);
 CV_FUNCTION(ParseText);
 CV_FUNCTION(Include);

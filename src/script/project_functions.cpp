@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "database/feature_selection.h"
 #include "database/main_database.h"
 #include "database/model_navigation.h"
 #include "database/variable_access.h"
@@ -62,6 +63,19 @@ CV_FUNCTION(IsActiveInstallTypeCustom) {
   (void)args;
   const TcvInstallType* type = ActiveType(context);
   result = TruthText(type && type->Custom);
+}
+
+CV_FUNCTION(FeatureEnabled) {
+  const TcvMainDatabase* database = Main(context);
+  const std::string& id = Arg(args, 0);
+  const TcvFeature* feature =
+      database && database->Features && !id.empty() ? FindFeature(*database->Features, id) : nullptr;
+  result = TruthText(feature && feature->Selected);
+}
+
+CV_FUNCTION(SetInstallType) {
+  (void)result;
+  if (TcvMainDatabase* database = Main(context)) SetActiveInstallType(*database, Arg(args, 0));
 }
 
 CV_FUNCTION(ComponentEnabled) {

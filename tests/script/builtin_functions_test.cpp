@@ -9,6 +9,9 @@
 #include "database/model_hooks.h"
 #include "database/variable_access.h"
 #include "platform/date_time.h"
+#include "plugins/message_dispatch.h"
+#include "plugins/message_params.h"
+#include "plugins/message_store.h"
 #include "script/cv_evaluator.h"
 #include "script/evaluate_expression.h"
 #include "script/references.h"
@@ -25,7 +28,10 @@ class Functions : public ::testing::Test {
     db_->LoadFromString(
         "<cv2project><variables><var name='AppName' value='Demo'/></variables>"
         "<components><component id='core'/></components>"
-        "<installtypes><installtype id='full'/><installtype id='mine' custom='1'/></installtypes>"
+        "<features><feature id='app'><features><feature id='help'/></features></feature>"
+        "<feature id='extra' condition='0'/></features>"
+        "<installtypes><installtype id='full'><features><feature id='app'/></features>"
+        "</installtype><installtype id='mine' custom='1'/></installtypes>"
         "</cv2project>",
         "");
   }
@@ -168,6 +174,82 @@ TEST_F(Functions, ProjectVariablesAndTypes) {
   db_->InstallTypes->Active = db_->InstallTypes->InstallType(1);
   EXPECT_EQ(Eval("ActiveInstallType"), "mine");
   EXPECT_EQ(Eval("IsActiveInstallTypeCustom"), "1");
+}
+
+TEST_F(Functions, FeaturesAndInstallTypes) {
+  EXPECT_EQ(Eval("FeatureEnabled('help')"), "0");
+  Eval("SetInstallType('FULL')");
+  EXPECT_EQ(Eval("ActiveInstallType"), "full");
+  EXPECT_EQ(Eval("FeatureEnabled('HELP')"), "1") << "found deep in the tree";
+  EXPECT_EQ(Eval("FeatureEnabled('app')"), "1");
+  EXPECT_EQ(Eval("FeatureEnabled('')"), "0");
+  EXPECT_EQ(Eval("FeatureEnabled('nothing')"), "0");
+  Eval("SetInstallType('unknown')");
+  EXPECT_EQ(Eval("ActiveInstallType"), "full") << "an unknown type changes nothing";
+  Eval("SetInstallType('mine')");
+  EXPECT_EQ(Eval("FeatureEnabled('app')"), "0");
+  EXPECT_EQ(Eval("IsActiveInstallTypeCustom"), "1");
+}
+
+TEST_F(Functions, ParameterBlocks) {
+  const std::string block = Eval("CreateParams('a', 2, %AppName%)");
+  ASSERT_NE(block, "0");
+  EXPECT_EQ(Eval("GetParamCount(" + block + ")"), "3");
+  EXPECT_EQ(Eval("GetParam(" + block + ", 2)"), "Demo");
+  EXPECT_EQ(Eval("GetParam(" + block + ", 3)"), "");
+  Eval("SetParam(" + block + ", 0, 'b')");
+  Eval("AddParam(" + block + ", 'last')");
+  EXPECT_EQ(Eval("GetParam(" + block + ", 0) & GetParam(" + block + ", 3)"), "blast");
+  Eval("SetParamCount(" + block + ", 1)");
+  EXPECT_EQ(Eval("GetParamCount(" + block + ")"), "1");
+  Eval("SetParamCount(" + block + ", -4)");
+  EXPECT_EQ(Eval("GetParamCount(" + block + ")"), "0");
+  Eval("DestroyParamsBlock(" + block + ")");
+  EXPECT_FALSE(BlockExists(std::stoi(block)));
+  EXPECT_EQ(Eval("GetParamCount(" + block + ")"), "0");
+  const std::string empty = Eval("CreateParamsBlock");
+  EXPECT_NE(empty, block) << "ids are never reused";
+  EXPECT_EQ(Eval("GetParamCount(" + empty + ")"), "0");
+  EXPECT_EQ(Eval("GetParamCount(CreateParams)"), "0") << "no arguments, no parameters";
+  DestroyBlock(std::stoi(empty));
+}
+
+TEST_F(Functions, SendMessageGoesThroughTheDispatcher) {
+  struct Seen {
+    std::string Name;
+    std::int32_t In = 0, Out = 0;
+    bool ProcessAll = false;
+  };
+  static Seen seen;
+  seen = Seen{};
+  MessageHandlers handlers;
+  handlers.Plugins = [](std::int32_t sender, std::int32_t, const std::string& name,
+                        std::int32_t in, std::int32_t out, bool processAll) {
+    EXPECT_EQ(sender, 0) << "scripts send as the engine";
+    seen = Seen{name, in, out, processAll};
+    AddStr(out, "answer " + GetStr(in, 0));
+    return 7;
+  };
+  const MessageHandlers previous = SetMessageHandlers(handlers);
+  const std::string in = Eval("CreateParams('question')");
+  const std::string out = Eval("CreateParamsBlock");
+  EXPECT_EQ(Eval("SendMessage('MY_MESSAGE', " + in + ", " + out + ", 0, 1)"), "7");
+  EXPECT_FALSE(seen.ProcessAll);
+  // Processing all handlers, the answer is that of the scripts run last.
+  const std::string again = Eval("CreateParams('again')");
+  EXPECT_EQ(Eval("SendMessage('MY_MESSAGE', " + again + ", " + out + ", 1, 0)"), "0");
+  SetMessageHandlers(previous);
+  EXPECT_TRUE(BlockExists(std::stoi(again))) << "kept when not asked to free it";
+  DestroyBlock(std::stoi(again));
+  EXPECT_EQ(seen.Name, "MY_MESSAGE");
+  EXPECT_EQ(std::to_string(seen.In), again);
+  EXPECT_EQ(std::to_string(seen.Out), out);
+  EXPECT_TRUE(seen.ProcessAll);
+  EXPECT_FALSE(BlockExists(std::stoi(in))) << "the in-block was freed as asked";
+  EXPECT_EQ(Eval("GetParam(" + out + ", 0)"), "answer question");
+  EXPECT_EQ(Eval("GetParam(" + out + ", 1)"), "answer again");
+  EXPECT_GE(RegisterMessage("my_message"), 4096);
+  DestroyBlock(std::stoi(out));
 }
 
 }  // namespace
