@@ -6,9 +6,9 @@
 #include "engine/run_state.h"
 #include "engine/startup_switches.h"
 #include "engine/win/engine.h"
-#include "engine/win/not_built_operations.h"
-#include "platform/unique_name.h"
+#include "engine/win/engine_operations.h"
 #include "install/win/restart_file_operations.h"
+#include "platform/unique_name.h"
 #include "platform/win/file_system.h"
 #include "platform/date_time.h"
 #include "platform/win/message_box.h"
@@ -31,7 +31,7 @@ ArgumentList ProgramArguments() {
 }
 
 int EngineMain() {
-  NotBuiltOperations operations;
+  EngineOperations operations;
   return EngineMain(operations, ProgramArguments());
 }
 

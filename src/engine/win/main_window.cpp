@@ -6,6 +6,7 @@
 #include "engine/setup_operations.h"
 #include "platform/win/message_box.h"
 #include "platform/win/programs.h"
+#include "plugins/win/window_delivery.h"
 
 namespace cv {
 
@@ -50,11 +51,14 @@ bool MainWindow::Create(HINSTANCE instance, HICON icon, SetupOperations& operati
   constexpr DWORD kStyle = 0x00CD0000;  // overlapped window with caption and system menu
   handle_ = CreateWindowExA(0, kMainWindowClass, "", kStyle, 0, 0, 0, 0, nullptr, nullptr, instance,
                             this);
+  // Messages sent from other threads come through this window.
+  if (handle_) InstallWindowDelivery(handle_);
   return handle_ != nullptr;
 }
 
 void MainWindow::Destroy() {
   if (handle_) {
+    InstallWindowDelivery(nullptr);
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
     DestroyWindow(handle_);
     handle_ = nullptr;

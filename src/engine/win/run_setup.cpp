@@ -19,10 +19,20 @@
 #include "platform/system_info.h"
 #include "platform/win/message_box.h"
 #include "platform/win/registry_value.h"
+#include "plugins/message_dispatch.h"
+#include "plugins/message_store.h"
 
 namespace cv {
 
 namespace {
+
+// The owner of the engine's error boxes is the window the wizard plug-in
+// shows (0, the desktop, when none answers).
+HWND ActiveWindowOfThePlugins() {
+  const std::int32_t window = SendMessageByName(std::string(kGetActiveWindowMessage), 0, 0, false, false);
+  // Window handles carry 32 significant bits on every Windows.
+  return reinterpret_cast<HWND>(static_cast<std::intptr_t>(window));
+}
 
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr int kRunAppStep = 6;
@@ -84,6 +94,7 @@ bool SetupRun::Prepare() {
     return false;
   }
   SetMessageBoxOwner(window_.Handle());
+  SetActiveWindowQuery(ActiveWindowOfThePlugins);
 
   run_.UnpackLibraryPath = run_.WorkFolder + "unpack.dll";
   if (!run_.ResumeMode && !WriteUnpackLibrary(instance, run_.UnpackLibraryPath)) {
@@ -344,6 +355,7 @@ void SetupRun::ReleaseHandles() {
     FreeLibrary(sfc_);
   }
   sfc_ = nullptr;
+  SetActiveWindowQuery(nullptr);
   SetMessageBoxOwner(nullptr);
   window_.Destroy();
   if (icon_) DestroyIcon(icon_);

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "engine/run_state.h"
+#include "engine/win/engine_operations.h"
+#include "plugins/message_dispatch.h"
+#include "plugins/message_params.h"
+#include "plugins/message_store.h"
 #include "platform/win/programs.h"
 #include "platform/win/screen.h"
 #include "recording_operations.h"
@@ -103,6 +108,80 @@ TEST_F(MainWindowTest, OtherMessagesGetTheDefaultAnswer) {
   char text[32] = {};
   GetWindowTextA(window_.Handle(), text, sizeof text);
   EXPECT_STREQ(text, "changed");
+}
+
+// A message sent by a worker thread of the engine (the installation) reaches
+// the plug-ins and scripts on the window's thread, and the worker gets their
+// answer.
+TEST(MainWindowMessages, WorkerSendsAreDispatchedOnTheWindowsThread) {
+  cv::Run() = RunState{};
+  EngineOperations operations;
+  MainWindow window;
+  ASSERT_TRUE(window.Create(GetModuleHandleA(nullptr), nullptr, operations));
+  const DWORD mainThread = GetCurrentThreadId();
+  static std::atomic<DWORD> handlerThread{0};
+  static std::atomic<int> calls{0};
+  handlerThread = 0;
+  calls = 0;
+  MessageHandlers handlers;
+  handlers.Plugins = [](std::int32_t, std::int32_t, const std::string& name, std::int32_t in,
+                        std::int32_t out, bool) {
+    handlerThread = GetCurrentThreadId();
+    ++calls;
+    AddStr(out, name + " " + GetStr(in, 0));
+    return 42;
+  };
+  const MessageHandlers previous = SetMessageHandlers(handlers);
+
+  std::atomic<bool> done{false};
+  std::int32_t answer = 0;
+  const std::int32_t out = CreateBlock();
+  std::thread worker([&] {
+    answer = SendMessageByName("EV_BEFOREPROCESSITEM", NewParamsBlock({"setup.exe"}), out, true,
+                               false);
+    done = true;
+  });
+  for (int i = 0; i < 5000 && !done; ++i) PumpMessages();
+  worker.join();
+  EXPECT_EQ(answer, 42);
+  EXPECT_EQ(handlerThread.load(), mainThread);
+  EXPECT_EQ(GetStr(out, 0), "EV_BEFOREPROCESSITEM setup.exe");
+
+  // Without the window nothing can carry a worker's message: it is not
+  // dispatched on the wrong thread.
+  window.Destroy();
+  std::thread late([&] { answer = SendMessageByName("EV_START", 0, 0, false, false); });
+  late.join();
+  EXPECT_EQ(answer, 0);
+  EXPECT_EQ(calls.load(), 1);
+  SetMessageHandlers(previous);
+  DestroyBlock(out);
+}
+
+// The main flow's events carry their values in a block of their own, which is
+// gone after the dispatch.
+TEST(MainWindowMessages, EventsOfTheMainFlowCarryTheirValues) {
+  EngineOperations operations;
+  static std::string seen;
+  static std::int32_t seenBlock = 0;
+  seen.clear();
+  MessageHandlers handlers;
+  handlers.Plugins = [](std::int32_t sender, std::int32_t id, const std::string& name,
+                        std::int32_t in, std::int32_t, bool processAll) {
+    seenBlock = in;
+    seen = name + ":" + std::to_string(id) + ":" + std::to_string(sender) + ":" +
+           std::to_string(processAll) + ":" + GetStr(in, 0) + "," + std::to_string(GetKind(in, 0));
+    return 1;
+  };
+  const MessageHandlers previous = SetMessageHandlers(handlers);
+  EXPECT_EQ(operations.SendEvent(EngineEvent::LanguageChanged, {std::string("DEU")}), 1);
+  EXPECT_EQ(seen, "EV_LANGUAGECHANGED:6:0:0:DEU,0");
+  EXPECT_FALSE(BlockExists(seenBlock));
+  EXPECT_EQ(operations.SendEvent(EngineEvent::ShowDialogs, {true}), 1);
+  EXPECT_EQ(seen, "EV_SHOWDIALOGS:5:0:0:1,2");
+  EXPECT_EQ(operations.SendEvent(EngineEvent::BeforeProcessItems, {std::int32_t{6}}), 1);
+  EXPECT_EQ(seen, "EV_BEFOREPROCESSITEMS:9:0:0:6,1");
+  SetMessageHandlers(previous);
 }
 
 }  // namespace
