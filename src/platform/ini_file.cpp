@@ -264,7 +264,9 @@ std::int32_t TkeIniFile::ReadInteger(std::string_view section, std::string_view 
                                      std::int32_t defaultValue) {
   std::string text = ReadString(section, ident, "");
   if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    text = "$" + text.substr(2);
+    // "0x1F" reads as "$1F": one character less in front.
+    text.erase(0, 1);
+    text[0] = '$';
   }
   return StrToIntDef(text, defaultValue);
 }
