@@ -39,6 +39,12 @@ std::string Expanded(const TextExpander& expand, const std::string& text) {
   return expand ? expand(text) : text;
 }
 
+void MarkPredefined(TcvMainDatabase& database, const std::string& name) {
+  if (TcvVariable* variable = database.Variables ? database.Variables->FindParam(name) : nullptr) {
+    variable->Predefined = true;
+  }
+}
+
 }  // namespace
 
 TcvVariable* FindVariable(TXMLObject* context, const std::string& name) {
@@ -115,17 +121,13 @@ bool GetVarBool(TXMLObject* context, const std::string& name, bool defaultValue)
 void SetPredefinedVar(TcvMainDatabase& database, const std::string& name,
                       const std::string& value) {
   SetVar(&database, name, value);
-  if (TcvVariable* variable = database.Variables ? database.Variables->FindParam(name) : nullptr) {
-    variable->Predefined = true;
-  }
+  MarkPredefined(database, name);
 }
 
 void SetPredefinedPathVar(TcvMainDatabase& database, const std::string& name,
                           const std::string& value) {
   SetPathVar(&database, name, value);
-  if (TcvVariable* variable = database.Variables ? database.Variables->FindParam(name) : nullptr) {
-    variable->Predefined = true;
-  }
+  MarkPredefined(database, name);
 }
 
 }  // namespace cv

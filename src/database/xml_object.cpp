@@ -8,15 +8,6 @@ namespace cv {
 
 namespace {
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-
 // Restores Merging to false however Merge ends.
 class MergingScope {
  public:

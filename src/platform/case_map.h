@@ -20,6 +20,16 @@ inline std::string CaseMapUpper(std::string_view text) {
   return out;
 }
 
+// A-Z lowered and nothing else: names of XML elements and attributes, which
+// are ASCII.
+inline std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
 // Equal under the case map, without copying either text.
 inline bool SameTextNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
