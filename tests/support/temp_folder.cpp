@@ -15,10 +15,14 @@ TempFolder::TempFolder() {
   GetTempPathA(MAX_PATH, temp);
   std::string root = std::string(temp) + "CorvaneTest\\";
   CreateDirectoryA(root.c_str(), nullptr);
-  path_ = root + MakeUniqueName(root, "t", "", false) + "\\";
-  if (!CreateDirectoryA(path_.c_str(), nullptr)) {
-    throw std::runtime_error("cannot create test folder " + path_);
+  // Test programs run side by side and may draw the same time-based name in
+  // the same millisecond: the one that loses the race draws again.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path_ = root + MakeUniqueName(root, "t", "", false) + "\\";
+    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
+  throw std::runtime_error("cannot create test folder " + path_);
 }
 
 TempFolder::~TempFolder() { DeleteTree(path_, true); }
