@@ -39,6 +39,11 @@ CV_XML_PROPERTIES(TcvPackage) {
           Published("FileInfos", &TcvPackage::FileInfos)};
 }
 
+TcvVariables& TcvPackage::HeaderVariables() {
+  if (!headerVariables_) headerVariables_ = CreateXmlObject<TcvVariables>(this);
+  return *headerVariables_;
+}
+
 CV_XML_PROPERTIES(TcvPackages) { return {}; }
 CV_XML_LIST_ITEMS(TcvPackages, "package", TcvPackage)
 

@@ -58,6 +58,13 @@ class TcvPackage : public TXMLObject {
   std::unique_ptr<TcvPlugins> Plugins;
   std::unique_ptr<TcvVariables> Variables;
   std::unique_ptr<TcvFileInfos> FileInfos;
+
+  // The variables the package file carries after its header: read with the
+  // header, never written with the package.
+  TcvVariables& HeaderVariables();
+
+ private:
+  std::unique_ptr<TcvVariables> headerVariables_;
 };
 
 class TcvPackages : public TXMLObjectList {

@@ -1,5 +1,11 @@
 #include "engine/package_header.h"
 
+#include <algorithm>
+
+#include "database/variables.h"
+#include "database/xml_tag.h"
+#include "platform/case_map.h"
+
 namespace cv {
 namespace {
 
@@ -44,6 +50,34 @@ std::optional<std::size_t> TrailerLengthAfterMarker(std::string_view tail) {
       return tail.size() - position - marker;
   }
   return std::nullopt;
+}
+
+std::optional<PackageTrailer> ParsePackageTrailer(std::string_view end, std::uint64_t fileSize) {
+  if (end.size() > fileSize) return std::nullopt;
+  const std::size_t searched = std::min<std::size_t>(end.size(), kEndMarkerSearchSpan);
+  const std::optional<std::size_t> trailerLength =
+      TrailerLengthAfterMarker(end.substr(end.size() - searched));
+  if (!trailerLength) return std::nullopt;
+  const std::size_t recordEnd = end.size() - *trailerLength - kPackageEndMarker.size();
+  if (recordEnd < kPackageHeaderSize) return std::nullopt;
+  PackageTrailer trailer;
+  trailer.Header = DecodePackageHeader(
+      reinterpret_cast<const unsigned char*>(end.data() + recordEnd - kPackageHeaderSize));
+  trailer.ExpectedSize = trailer.Header.PackageSize + static_cast<std::uint64_t>(*trailerLength);
+  trailer.Variables.assign(end.substr(end.size() - *trailerLength));
+  return trailer;
+}
+
+void LoadHeaderVariables(TcvVariables& variables, std::string_view text) {
+  if (text.empty()) return;
+  TXMLTag root;
+  try {
+    root.Parse(text);
+  } catch (const TXMLParserError&) {
+    // The tag keeps what was read before the error.
+  }
+  if (root.Kind == XmlKind::xkElement && SameTextNoCase(root.Name(), "variables"))
+    variables.Merge(root);
 }
 
 }  // namespace cv

@@ -6,9 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace cv {
+
+class TcvVariables;
 
 inline constexpr std::string_view kPackageEndMarker = "CVPEND";
 inline constexpr std::size_t kPackageHeaderSize = 28;
@@ -38,5 +41,28 @@ void EncodePackageHeader(const PackageHeader& header, unsigned char* bytes);
 // The number of bytes after the last end marker in `tail` (the last bytes of
 // a file), searched from the end; nothing when `tail` holds no marker.
 std::optional<std::size_t> TrailerLengthAfterMarker(std::string_view tail);
+
+// How many bytes from the end of a file the trailer can need: the searched
+// span and the header that may stand just before it.
+inline constexpr std::size_t kPackageTrailerReadSize = kEndMarkerSearchSpan + kPackageHeaderSize;
+
+// What the end of a package file says.
+struct PackageTrailer {
+  PackageHeader Header;
+  std::uint64_t ExpectedSize = 0;  // of the whole file
+  std::string Variables;           // the header variables' XML text
+};
+
+// Reads the trailer from `end`, the last bytes of a file of `fileSize` bytes
+// (the last kPackageTrailerReadSize of them, or the whole file when it is
+// shorter). Nothing when the marker is missing from the searched span or
+// stands too near the start of the file for a header.
+std::optional<PackageTrailer> ParsePackageTrailer(std::string_view end, std::uint64_t fileSize);
+
+// Merges the header variables' XML (root "variables") into `variables`.
+// Text that does not parse is ignored, keeping what was read before the
+// error: header variables are extras a package may carry, never needed to
+// install it.
+void LoadHeaderVariables(TcvVariables& variables, std::string_view text);
 
 }  // namespace cv

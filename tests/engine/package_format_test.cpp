@@ -7,6 +7,8 @@
 #include <string>
 
 #include "../database/scratch_folder.h"
+#include "database/main_database.h"
+#include "database/packages.h"
 #include "engine/package_database.h"
 #include "engine/package_header.h"
 #include "script/gost.h"
@@ -56,6 +58,54 @@ TEST(PackageEndMarker, NoExactUpperCaseMarkerMeansNoPackage) {
   EXPECT_FALSE(TrailerLengthAfterMarker("CVPENd and more"));
   // A marker cut off by the end of the tail does not count.
   EXPECT_FALSE(TrailerLengthAfterMarker("....CVPEN"));
+}
+
+std::string HeaderRecord(std::uint32_t packageSize, std::int32_t flags) {
+  PackageHeader header;
+  header.PackageSize = packageSize;
+  header.Flags = flags;
+  std::array<unsigned char, kPackageHeaderSize> bytes{};
+  EncodePackageHeader(header, bytes.data());
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+TEST(PackageTrailer, TheHeaderBeforeTheMarkerGivesTheExpectedFileSize) {
+  const std::string file = std::string(100, 'c') + HeaderRecord(134, 3) + "CVPEND" + "<variables/>";
+  const auto trailer = ParsePackageTrailer(file, file.size());
+  ASSERT_TRUE(trailer);
+  EXPECT_EQ(trailer->Header.Flags, 3);
+  EXPECT_EQ(trailer->ExpectedSize, 134u + 12u);
+  EXPECT_EQ(trailer->Variables, "<variables/>");
+  // Only the last bytes of a larger file were read: the same answer.
+  const auto fromEnd = ParsePackageTrailer(std::string_view(file).substr(50), file.size());
+  ASSERT_TRUE(fromEnd);
+  EXPECT_EQ(fromEnd->ExpectedSize, trailer->ExpectedSize);
+}
+
+TEST(PackageTrailer, MarkersTooNearTheStartOrBeyondTheSearchedSpanAreNotFound) {
+  EXPECT_FALSE(ParsePackageTrailer(std::string(27, 'h') + "CVPEND", 33));
+  EXPECT_TRUE(ParsePackageTrailer(std::string(28, 'h') + "CVPEND", 34));
+  // Header variables longer than the span push the marker out of it.
+  const std::string far = HeaderRecord(34, 0) + "CVPEND" + std::string(kEndMarkerSearchSpan, ' ');
+  EXPECT_FALSE(ParsePackageTrailer(far, far.size()));
+  const std::string near = HeaderRecord(34, 0) + "CVPEND" + std::string(kEndMarkerSearchSpan - 6, ' ');
+  EXPECT_TRUE(ParsePackageTrailer(near, near.size()));
+  EXPECT_FALSE(ParsePackageTrailer("", 0));
+}
+
+TEST(PackageTrailer, HeaderVariablesKeepWhatParsedBeforeAnError) {
+  auto database = TcvMainDatabase::New();
+  auto package = TcvPackage::New(database->Packages.get());
+  TcvVariables& variables = package->HeaderVariables();
+  LoadHeaderVariables(variables,
+                      "<variables><var name='A' value='1'/><var name='B' value='2'/><var name=");
+  ASSERT_GE(variables.Count(), 2);
+  EXPECT_EQ(variables.FindParam("B")->Value, "2");
+  LoadHeaderVariables(variables, "<other><var name='C' value='3'/></other>");
+  EXPECT_EQ(variables.FindParam("C"), nullptr) << "another document is not header variables";
+  LoadHeaderVariables(variables, "<variables><var name='D' value='4'/></variables>");
+  EXPECT_EQ(variables.FindParam("D")->Value, "4");
+  EXPECT_EQ(variables.FindParam("A")->Value, "1") << "merged, not replaced";
 }
 
 TEST(PackageDatabaseFile, EncipheringAndDecipheringRoundTrip) {

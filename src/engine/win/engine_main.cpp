@@ -31,8 +31,9 @@ ArgumentList ProgramArguments() {
 }
 
 int EngineMain() {
-  EngineOperations operations;
-  return EngineMain(operations, ProgramArguments());
+  const ArgumentList args = ProgramArguments();
+  EngineOperations operations(args);
+  return EngineMain(operations, args);
 }
 
 namespace {

@@ -1,12 +1,160 @@
 #include "engine/win/engine_operations.h"
 
 #include "database/model_hooks.h"
+#include "database/variable_access.h"
+#include "database/xml_tag.h"
+#include "engine/package_database.h"
+#include "engine/win/package_files.h"
+#include "engine/win/predefined_variables.h"
+#include "engine/win/presetup.h"
+#include "platform/paths.h"
+#include "platform/win/file_system.h"
+#include "plugins/database_events.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
+#include "script/evaluate_expression.h"
+#include "script/references.h"
 
 namespace cv {
 
+EngineOperations::EngineOperations(ArgumentList args)
+    : args_(std::move(args)),
+      database_(TcvMainDatabase::New()),
+      silent_(TcvSilentSettings::New()) {
+  SetMainDatabase(database_.get());
+  InstallEvaluatorHooks();
+  InstallDatabaseEventHandlers(*database_);
+}
+
+EngineOperations::~EngineOperations() {
+  if (MainDatabase() == database_.get()) SetMainDatabase(nullptr);
+}
+
+std::string EngineOperations::GetVar(const std::string& name, const std::string& fallback) {
+  return cv::GetVar(database_.get(), name, fallback);
+}
+bool EngineOperations::GetVarBool(const std::string& name, bool fallback) {
+  return cv::GetVarBool(database_.get(), name, fallback);
+}
+int EngineOperations::GetVarInt(const std::string& name, int fallback) {
+  return cv::GetVarInt(database_.get(), name, fallback);
+}
+void EngineOperations::SetVar(const std::string& name, const std::string& value) {
+  cv::SetVar(database_.get(), name, value);
+}
+void EngineOperations::SetVarBool(const std::string& name, bool value) {
+  cv::SetVarBool(database_.get(), name, value);
+}
+void EngineOperations::SetVarInt(const std::string& name, int value) {
+  cv::SetVarInt(database_.get(), name, value);
+}
+std::string EngineOperations::ExpandReferences(const std::string& text) {
+  return ExpandText(database_.get(), 0, text);
+}
+
 void EngineOperations::EnableConditionEvaluation() { SetConditionEvaluation(true); }
+
+void EngineOperations::SetTempFolders(const std::string& fonts, const std::string& assemblies,
+                                      const std::string& backups) {
+  database_->TempFontsPath = fonts;
+  database_->TempGACPath = assemblies;
+  database_->TempBackupPath = backups;
+}
+
+bool EngineOperations::LoadSilentSettings(const std::string& file) {
+  // Without a file the settings stay empty: a normal, interactive run.
+  if (!FileExists(file)) return true;
+  silent_->LoadFromFile(file, kSilentSettingsRootName);
+  return true;
+}
+
+bool EngineOperations::ImportVariables() {
+  cv::ImportVariables(*database_, *silent_, args_);
+  return true;
+}
+
+bool EngineOperations::SetPredefinedVariables() {
+  cv::SetPredefinedVariables(*database_, args_);
+  return true;
+}
+
+TcvPackage* EngineOperations::Package(int index) const {
+  if (!database_->Packages || index < 0 || index >= database_->Packages->Count()) return nullptr;
+  return database_->Packages->Package(index);
+}
+
+bool EngineOperations::AddMainPackage(const std::string& setupFile) {
+  auto package = TcvPackage::New(database_->Packages.get());
+  package->FullFileName = setupFile;
+  package->Needed = true;
+  package->Main = true;
+  database_->Packages->Add(std::move(package));
+  return true;
+}
+
+bool EngineOperations::ReadPackageHeader(int package) {
+  TcvPackage* found = Package(package);
+  return found && cv::ReadPackageHeader(*found, *this);
+}
+
+bool EngineOperations::PreparePackages() { return cv::PreparePackages(*database_); }
+
+bool EngineOperations::LoadPackageDatabase(int package) {
+  TcvPackage* found = Package(package);
+  return found && cv::LoadPackageDatabase(*found);
+}
+
+bool EngineOperations::LoadLanguages() {
+  const TcvPackage* main = Package(0);
+  if (!main) return false;
+  const std::string file = main->TempPath + "languages";
+  // A package without language tables still installs, with the fixed texts.
+  if (!FileExists(file)) return true;
+  database_->Languages->LoadFromFile(file, "languages");
+  return true;
+}
+
+void EngineOperations::ResetVariables() { database_->Variables->Reset(); }
+
+bool EngineOperations::LoadMainDatabase() {
+  const TcvPackage* main = Package(0);
+  if (!main) return false;
+  TXMLTag root;
+  ParseDatabaseFile(main->TempPath + "maindb", kProjectRootName, root);
+  // Merged, so that the main package, the languages and the folders of this
+  // run stay as they are.
+  database_->Merge(root);
+  return true;
+}
+
+int EngineOperations::PackageCount() {
+  return database_->Packages ? database_->Packages->Count() : 0;
+}
+
+std::vector<LanguageEntry> EngineOperations::InstallLanguages() {
+  std::vector<LanguageEntry> entries;
+  const TcvLngTables& tables = *database_->Languages;
+  for (int i = 0; i < tables.Count(); ++i) {
+    const TcvLngTable* table = tables.Table(i);
+    if (table && table->PluginID.empty()) entries.push_back({table->LngID, table->InstallName});
+  }
+  return entries;
+}
+
+bool EngineOperations::ActivateLanguage(const std::string& lngId) {
+  const TcvLngTables& tables = *database_->Languages;
+  for (int i = 0; i < tables.Count(); ++i) {
+    const TcvLngTable* table = tables.Table(i);
+    if (table && SameTextNoCase(table->LngID, lngId)) return true;
+  }
+  return false;
+}
+
+int EngineOperations::LanguageCharset(const std::string& lngId) {
+  return cv::LanguageCharset(lngId);
+}
+
+bool EngineOperations::HasAdminRights() { return cv::HasAdminRights(); }
 
 std::int32_t EngineOperations::SendEvent(EngineEvent event, const std::vector<MessageValue>& in) {
   const std::int32_t block = NewParamsBlock(std::span<const MessageParamValue>(in));
@@ -16,5 +164,19 @@ std::int32_t EngineOperations::SendEvent(EngineEvent event, const std::vector<Me
 std::int32_t EngineOperations::DispatchCrossThread(const CrossThreadRequest& request) {
   return RunCrossThreadRequest(request);
 }
+
+InstallState EngineOperations::CurrentInstallState() {
+  switch (database_->InstallState) {
+    case TcvInstallState::isUnknown: return InstallState::Unknown;
+    case TcvInstallState::isRunAppBeforeDialogs: return InstallState::RunAppBeforeDialogs;
+    default: return InstallState::Other;
+  }
+}
+void EngineOperations::ClearInstallState() { database_->InstallState = TcvInstallState::isUnknown; }
+void EngineOperations::ClearInstallStateData() { database_->InstallStateData.clear(); }
+bool EngineOperations::RebootOnFinish() { return database_->RebootOnFinish; }
+void EngineOperations::SetRebootOnFinish(bool value) { database_->RebootOnFinish = value; }
+
+void EngineOperations::FreeDatabase() { database_->Reset(); }
 
 }  // namespace cv

@@ -12,6 +12,8 @@ namespace cv {
 
 namespace {
 
+HWND gCurrent = nullptr;
+
 bool RegisterMainWindowClass(HINSTANCE instance, HICON icon, WNDPROC procedure) {
   WNDCLASSEXA existing = {};
   existing.cbSize = sizeof existing;
@@ -42,6 +44,8 @@ bool RegisterMainWindowClass(HINSTANCE instance, HICON icon, WNDPROC procedure) 
 
 MainWindow::~MainWindow() { Destroy(); }
 
+HWND MainWindow::Current() { return gCurrent; }
+
 bool MainWindow::Create(HINSTANCE instance, HICON icon, SetupOperations& operations) {
   operations_ = &operations;
   if (!RegisterMainWindowClass(instance, icon, WindowProc)) {
@@ -52,13 +56,17 @@ bool MainWindow::Create(HINSTANCE instance, HICON icon, SetupOperations& operati
   handle_ = CreateWindowExA(0, kMainWindowClass, "", kStyle, 0, 0, 0, 0, nullptr, nullptr, instance,
                             this);
   // Messages sent from other threads come through this window.
-  if (handle_) InstallWindowDelivery(handle_);
+  if (handle_) {
+    InstallWindowDelivery(handle_);
+    gCurrent = handle_;
+  }
   return handle_ != nullptr;
 }
 
 void MainWindow::Destroy() {
   if (handle_) {
     InstallWindowDelivery(nullptr);
+    if (gCurrent == handle_) gCurrent = nullptr;
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
     DestroyWindow(handle_);
     handle_ = nullptr;

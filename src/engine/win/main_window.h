@@ -24,6 +24,9 @@ class MainWindow {
   void Destroy();
 
   HWND Handle() const { return handle_; }
+  // The engine's main window while one exists: the owner of the presetup
+  // windows.
+  static HWND Current();
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -35,11 +35,16 @@ std::string LocaleTextW(LCID locale, LCTYPE type) {
 
 }  // namespace
 
-std::vector<WindowsLanguage> InstalledWindowsLanguages() {
+std::vector<unsigned long> InstalledLocales() {
   std::vector<LCID> locales;
   gLocales = &locales;
   EnumSystemLocalesA(CollectLocale, LCID_INSTALLED);
   gLocales = nullptr;
+  return {locales.begin(), locales.end()};
+}
+
+std::vector<WindowsLanguage> InstalledWindowsLanguages() {
+  const std::vector<unsigned long> locales = InstalledLocales();
 
   const bool unicode = SystemInfo().IsNT();
   std::vector<WindowsLanguage> languages;

@@ -11,4 +11,7 @@ namespace cv {
 // read as Unicode and converted to the ANSI code page.
 std::vector<WindowsLanguage> InstalledWindowsLanguages();
 
+// The locales installed in Windows, in the system's order.
+std::vector<unsigned long> InstalledLocales();
+
 }  // namespace cv

@@ -1,51 +1,32 @@
-// Entry points of the unpack library. The cabinet extraction behind them
-// (embedded cabinets, unscrambling, the data hook, notifications) is not built
-// yet: Open prepares the cabinet decompressor, Enumerate reports failure, and
-// the engine's presetup therefore ends through its normal failure path.
+// Entry points of the unpack library: stdcall, exported under their plain
+// names. They only hand over to the library's portable core, which lets no
+// exception out.
 
 #include <windows.h>
 
-#include <string>
-
 #include "unpack/unpack_api.h"
-
-extern "C" {
-#include <mspack.h>
-}
-
-namespace {
-
-mscab_decompressor* gDecompressor = nullptr;
-std::string gContainer;
-
-}  // namespace
+#include "unpack/unpack_library.h"
 
 extern "C" {
 
 __declspec(dllexport) std::int32_t CV_STDCALL
     Open(const char* container, std::int32_t cabinetIndex, std::int32_t scrambled) {
-  (void)cabinetIndex;
-  (void)scrambled;
-  if (gDecompressor) mspack_destroy_cab_decompressor(gDecompressor);
-  gContainer = container ? container : "";
-  gDecompressor = mspack_create_cab_decompressor(nullptr);
-  return gDecompressor ? 1 : 0;
+  return cv::unpack::LibraryOpen(container, cabinetIndex, scrambled);
 }
 
 __declspec(dllexport) std::int32_t CV_STDCALL
     Enumerate(cv::unpack::NotifyCallback notify, cv::unpack::DataHook hook) {
-  (void)notify;
-  (void)hook;
-  return 0;
+  return cv::unpack::LibraryEnumerate(notify, hook);
 }
 
-__declspec(dllexport) std::int32_t CV_STDCALL Close() {
-  if (!gDecompressor) return 0;
-  mspack_destroy_cab_decompressor(gDecompressor);
-  gDecompressor = nullptr;
-  return 1;
-}
+__declspec(dllexport) std::int32_t CV_STDCALL Close() { return cv::unpack::LibraryClose(); }
+
+// The library's entry point: nothing to set up or tear down per process or
+// thread.
+__declspec(dllexport) BOOL CV_STDCALL LibMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
 
 }  // extern "C"
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  return LibMain(instance, reason, reserved);
+}

@@ -29,6 +29,11 @@ std::string EnginePath() { return test::TestProgramFolder() + "CVEngine.exe"; }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+std::string InvalidPackageText(const std::string& package) {
+  return "Invalid package size!\r\rPackage \"" + package +
+         "\" has been corrupted, installation impossible.";
+}
+
 // Copies the engine into `folder` (created), as the restart copy would be.
 std::string CopyEngineTo(const std::string& folder) {
   CreateDirectoryA(folder.c_str(), nullptr);
@@ -80,9 +85,10 @@ TEST_F(EngineProcessTest, FreshStartBuildsItsWorkFolderAndRemovesItAfterTheFailu
   EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(work + "unpack.dll"),
                               test::ReadFileBytes(test::TestProgramFolder() + "unpack.dll")));
 
+  // The bare engine carries no package: its own file fails the size check.
   const test::SeenDialog box = watcher.Seen()[0];
-  EXPECT_EQ(box.Caption, "Error");
-  EXPECT_EQ(box.Text, "Importing variables is not available in this build.");
+  EXPECT_EQ(box.Caption, "Invalid package");
+  EXPECT_EQ(box.Text, InvalidPackageText(EnginePath()));
   EXPECT_EQ(box.Icon, test::DialogIcon::Error);
 
   watcher.Hold(false);
@@ -140,7 +146,7 @@ TEST_F(EngineProcessTest, ResumeWithoutColonIsAnOrdinaryStart) {
   EXPECT_EQ(engine.ExitCode(), kFailureExitCode);
   const auto seen = watcher.Seen();
   ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].Text, "Importing variables is not available in this build.");
+  EXPECT_EQ(seen[0].Text, InvalidPackageText(copy));
   // Not a resumed run: the program file stays where it is.
   Sleep(500);
   EXPECT_TRUE(test::PathExists(copy));

@@ -115,7 +115,7 @@ TEST_F(MainWindowTest, OtherMessagesGetTheDefaultAnswer) {
 // answer.
 TEST(MainWindowMessages, WorkerSendsAreDispatchedOnTheWindowsThread) {
   cv::Run() = RunState{};
-  EngineOperations operations;
+  EngineOperations operations({"setup.exe"});
   MainWindow window;
   ASSERT_TRUE(window.Create(GetModuleHandleA(nullptr), nullptr, operations));
   const DWORD mainThread = GetCurrentThreadId();
@@ -161,7 +161,7 @@ TEST(MainWindowMessages, WorkerSendsAreDispatchedOnTheWindowsThread) {
 // The main flow's events carry their values in a block of their own, which is
 // gone after the dispatch.
 TEST(MainWindowMessages, EventsOfTheMainFlowCarryTheirValues) {
-  EngineOperations operations;
+  EngineOperations operations({"setup.exe"});
   static std::string seen;
   static std::int32_t seenBlock = 0;
   seen.clear();

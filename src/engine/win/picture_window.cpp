@@ -1,0 +1,95 @@
+#include "engine/win/picture_window.h"
+
+#include <vector>
+
+#include "engine/win/main_window.h"
+
+namespace cv {
+namespace {
+
+constexpr char kPictureProperty[] = "CorvPicture";
+
+LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC target = BeginPaint(window, &paint);
+      const auto* picture = static_cast<const Picture*>(GetPropA(window, kPictureProperty));
+      if (picture && picture->Handle()) {
+        HDC source = CreateCompatibleDC(target);
+        HGDIOBJ previous = SelectObject(source, picture->Handle());
+        BitBlt(target, 0, 0, picture->Size().cx, picture->Size().cy, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
+        DeleteDC(source);
+      }
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      // The picture covers the whole window; erasing first would flicker.
+      return 1;
+    case WM_NCDESTROY:
+      RemovePropA(window, kPictureProperty);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+HRGN LoadRegion(const std::string& path, std::uint32_t offset, std::uint32_t size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  std::vector<unsigned char> data(size);
+  DWORD read = 0;
+  const bool complete = SetFilePointer(file, static_cast<LONG>(offset), nullptr, FILE_BEGIN) !=
+                            INVALID_SET_FILE_POINTER &&
+                        ReadFile(file, data.data(), size, &read, nullptr) && read == size;
+  CloseHandle(file);
+  // Shorter than its own header: Windows would read past the buffer.
+  if (!complete || size < sizeof(RGNDATAHEADER)) return nullptr;
+  const auto* region = reinterpret_cast<const RGNDATA*>(data.data());
+  const std::uint64_t needed = sizeof(RGNDATAHEADER) +
+                               static_cast<std::uint64_t>(region->rdh.nCount) * sizeof(RECT);
+  if (region->rdh.dwSize != sizeof(RGNDATAHEADER) || needed > size) return nullptr;
+  return ExtCreateRegion(nullptr, size, region);
+}
+
+HRGN LoadRegionFile(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes)) return nullptr;
+  if (attributes.nFileSizeHigh != 0) return nullptr;
+  return LoadRegion(path, 0, attributes.nFileSizeLow);
+}
+
+bool Picture::Load(const std::string& path) {
+  Reset();
+  bitmap_ = static_cast<HBITMAP>(
+      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (!bitmap_) return false;
+  BITMAP info = {};
+  GetObjectA(bitmap_, sizeof info, &info);
+  size_ = {info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
+  return true;
+}
+
+void Picture::Reset() {
+  if (bitmap_) DeleteObject(bitmap_);
+  bitmap_ = nullptr;
+  size_ = {};
+}
+
+HWND CreatePictureWindow(const char* title, const Picture& picture, POINT position, HWND owner) {
+  HWND window = CreateWindowExA(0, kMainWindowClass, title, WS_POPUP, position.x, position.y,
+                                picture.Size().cx, picture.Size().cy, owner, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  if (!window) return nullptr;
+  SetPropA(window, kPictureProperty, const_cast<Picture*>(&picture));
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureProcedure));
+  return window;
+}
+
+}  // namespace cv
