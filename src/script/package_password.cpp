@@ -31,14 +31,18 @@ HavalDigest::Digest PasswordKey(std::string_view password) {
   return HavalDigest::Of(password.data(), password.size());
 }
 
-bool CheckPassword(std::string_view pswCheckHash, std::string_view password) {
-  if (pswCheckHash.empty()) return true;
+std::string PasswordCheckValue(std::string_view password) {
   std::string checkText;
   checkText.reserve(password.size() + 2 * kCheckMarker.size());
   checkText += kCheckMarker;
   checkText += password;
   checkText += kCheckMarker;
-  return PasswordHash(checkText) == pswCheckHash;
+  return PasswordHash(checkText);
+}
+
+bool CheckPassword(std::string_view pswCheckHash, std::string_view password) {
+  if (pswCheckHash.empty()) return true;
+  return PasswordCheckValue(password) == pswCheckHash;
 }
 
 }  // namespace cv

@@ -21,6 +21,10 @@ HavalDigest::Digest PackageDatabaseKey(std::uint64_t fileLength);
 // The key that deciphers a password-protected package's data.
 HavalDigest::Digest PasswordKey(std::string_view password);
 
+// The check value stored with a password-protected package (in the variable
+// PswCheckHash): the hash of the password between two fixed markers.
+std::string PasswordCheckValue(std::string_view password);
+
 // Whether password opens a package whose stored check value is
 // pswCheckHash. A package without a check value has no password: anything,
 // the empty password included, passes. Otherwise the check value must equal

@@ -5,12 +5,24 @@
 #include <vector>
 
 namespace cv::unpack {
+namespace {
+
+// The signature must not appear in this library's own bytes: the engine
+// carries the library inside the setup file, and a plain copy of the
+// signature there would be taken for the first cabinet. So it is kept
+// inverted, and the inversion goes through a volatile so that the compiler
+// cannot fold the plain signature back into an instruction's immediate.
+constexpr std::array<std::uint8_t, kSignatureSize> kInvertedSignature = {
+    0xFF ^ 'M', 0xFF ^ 'S', 0xFF ^ 'C', 0xFF ^ 'F', 0xFF, 0xFF, 0xFF, 0xFF};
+volatile std::uint8_t gInvert = 0xFF;
+
+}  // namespace
 
 std::optional<std::int64_t> FindEmbeddedCabinet(File& file, std::uint8_t key,
                                                 std::int32_t cabinetIndex) {
   if (cabinetIndex < 0) return std::nullopt;
-  std::array<std::uint8_t, kSignatureSize> signature = {'M', 'S', 'C', 'F', 0, 0, 0, 0};
-  for (auto& byte : signature) byte = static_cast<std::uint8_t>(byte ^ key);
+  std::array<std::uint8_t, kSignatureSize> signature = kInvertedSignature;
+  for (auto& byte : signature) byte = static_cast<std::uint8_t>(byte ^ gInvert ^ key);
 
   std::vector<std::uint8_t> chunk(kScanChunkSize);
   std::int64_t chunkStart = 0;

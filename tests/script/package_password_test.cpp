@@ -69,5 +69,16 @@ TEST(PackagePassword, EmptyPasswordWithACheckHash) {
   EXPECT_FALSE(CheckPassword(PasswordHash("qzxqzx"), "x"));
 }
 
+TEST(PackagePassword, CheckValueIsTheHashOfTheMarkedPassword) {
+  EXPECT_EQ(PasswordCheckValue("Secret1"), PasswordHash("qzxSecret1qzx"));
+  EXPECT_EQ(PasswordCheckValue(""), PasswordHash("qzxqzx"));
+  EXPECT_NE(PasswordCheckValue("a"), PasswordCheckValue("A"));
+  // What the builder stores is what the engine accepts, and only that.
+  const std::string stored = PasswordCheckValue("pass word");
+  EXPECT_EQ(stored.size(), 64u);
+  EXPECT_TRUE(CheckPassword(stored, "pass word"));
+  EXPECT_FALSE(CheckPassword(stored, "password"));
+}
+
 }  // namespace
 }  // namespace cv

@@ -1,0 +1,129 @@
+// A real setup file: the example project built by cvbuild.exe around the
+// engine, started as a user would start it. The run gets as far as this build
+// goes (it stops when it would load plug-ins), with the package header read,
+// the presetup cabinet extracted by the unpack library, and the databases and
+// languages loaded.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "child_process.h"
+#include "dialog_watcher.h"
+#include "same_bytes.h"
+#include "temp_folder.h"
+
+namespace cv {
+namespace {
+
+constexpr DWORD kNoProcess = 0xFFFFFFFF;
+constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
+constexpr char kStopText[] = "Loading plug-ins is not available in this build.";
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The source tree as Wine shows it: drive Z: is the root of the host.
+std::string ExampleProject() {
+  std::string path = "Z:" CV_EXAMPLES_DIR "/hello/hello.cv2project";
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+class SetupFileTest : public ::testing::Test {
+ protected:
+  // Builds the example into the test's folder; answers cvbuild's exit code.
+  DWORD Build(const std::string& options) {
+    const std::string bin = test::TestProgramFolder();
+    test::ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " +
+                                   Quoted(bin + "CVEngine.exe") + " -o " + Quoted(Setup()) + " " +
+                                   options + " " + Quoted(ExampleProject()),
+                               {});
+    EXPECT_TRUE(builder.Started());
+    EXPECT_TRUE(builder.Wait(180000));
+    return builder.ExitCode();
+  }
+  std::string Setup() const { return place_.Path() + "hello-setup.exe"; }
+
+  // Runs the setup file and holds its first box; `whileShown` looks at the
+  // work folder meanwhile. Answers the box.
+  test::SeenDialog RunSetup(const std::function<void(const std::string& work)>& whileShown) {
+    test::DialogWatcher watcher(kNoProcess);
+    watcher.Hold(true);
+    test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+    EXPECT_TRUE(setup.Started());
+    watcher.SetProcess(setup.Id());
+    EXPECT_TRUE(watcher.WaitForCount(1, 120000));
+    const auto roots = test::FolderEntries(temp_.Path());
+    EXPECT_EQ(roots.size(), 1u);
+    if (roots.size() == 1) whileShown(temp_.Path() + roots[0] + "\\");
+    watcher.Hold(false);
+    EXPECT_TRUE(setup.Wait(60000));
+    EXPECT_EQ(setup.ExitCode(), kFailureExitCode);
+    EXPECT_TRUE(test::FolderEntries(temp_.Path()).empty()) << "the work folder was left";
+    const auto seen = watcher.Seen();
+    return seen.empty() ? test::SeenDialog{} : seen[0];
+  }
+
+  // What a prepared main package leaves in the work folder.
+  static void ExpectPreparedPackage(const std::string& work) {
+    const std::string package = work + "hello-setup\\";
+    for (const char* name : {"maindb", "packagedb", "languages", "splash.bmp"}) {
+      EXPECT_TRUE(test::PathExists(package + name)) << name;
+    }
+    EXPECT_TRUE(test::PathExists(package + "presetup")) << "made when the package database loaded";
+    EXPECT_FALSE(test::PathExists(package + "data")) << "installation files wait for the install";
+    EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(work + "Resume.exe"),
+                                test::ReadFileBytes(test::TestProgramFolder() + "CVEngine.exe")))
+        << "the resume copy is the bare engine";
+  }
+
+  test::TempFolder place_;  // where the setup file lies
+  test::TempFolder temp_;   // the engine's temporary root
+};
+
+// The unpack library finds a setup file's first cabinet by its signature; a
+// copy of it in the engine or in the library the engine carries would be
+// found first.
+TEST(EngineProgram, CarriesNoCabinetSignatureOfItsOwn) {
+  const std::string signature("MSCF\0\0\0\0", 8);
+  for (const char* name : {"CVEngine.exe", "unpack.dll"}) {
+    const std::string bytes = test::ReadFileBytes(test::TestProgramFolder() + name);
+    ASSERT_GT(bytes.size(), 10000u) << name;
+    EXPECT_EQ(bytes.find(signature), std::string::npos) << name;
+  }
+}
+
+TEST_F(SetupFileTest, TheExampleRunsUntilThePartsNotBuiltYet) {
+  ASSERT_EQ(Build("--timestamp 2024-01-01"), 0u);
+  const test::SeenDialog box = RunSetup(ExpectPreparedPackage);
+  EXPECT_EQ(box.Text, kStopText);
+}
+
+TEST_F(SetupFileTest, ScrambledAndPasswordProtectedPackagesPrepareTheSameWay) {
+  ASSERT_EQ(Build("--scramble --password secret"), 0u);
+  const test::SeenDialog box = RunSetup(ExpectPreparedPackage);
+  EXPECT_EQ(box.Text, kStopText);
+}
+
+TEST_F(SetupFileTest, ASetupFileCutShortOrExtendedIsRefused) {
+  ASSERT_EQ(Build(""), 0u);
+  const std::string bytes = test::ReadFileBytes(Setup());
+  // A byte lost or added in the cabinets, just before the header: the
+  // engine program itself stays intact and runs.
+  const std::size_t at = bytes.rfind("CVPEND") - 28 - 100;
+  for (const std::string& changed : {bytes.substr(0, at) + bytes.substr(at + 1),
+                                     bytes.substr(0, at) + "x" + bytes.substr(at)}) {
+    ASSERT_TRUE(test::WriteFileBytes(Setup(), changed));
+    const test::SeenDialog box = RunSetup([](const std::string&) {});
+    EXPECT_EQ(box.Caption, "Invalid package");
+    EXPECT_EQ(box.Text, "Invalid package size!\r\rPackage \"" + Setup() +
+                            "\" has been corrupted, installation impossible.");
+  }
+}
+
+}  // namespace
+}  // namespace cv
