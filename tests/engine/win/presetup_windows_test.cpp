@@ -16,43 +16,13 @@
 #include "platform/win/screen.h"
 #include "recording_operations.h"
 #include "temp_folder.h"
+#include "test_pictures.h"
 
 namespace cv {
 namespace {
 
-// A 24-bit bitmap file of one colour, with `appended` bytes after it.
-std::string BitmapFile(int width, int height, COLORREF colour, const std::string& appended = "") {
-  const int stride = (width * 3 + 3) & ~3;
-  BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER info = {};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biSizeImage = static_cast<DWORD>(stride * height);
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + info.biSizeImage;
-  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-  std::string row(static_cast<std::size_t>(stride), '\0');
-  for (int x = 0; x < width; ++x) {
-    row[x * 3] = static_cast<char>(GetBValue(colour));
-    row[x * 3 + 1] = static_cast<char>(GetGValue(colour));
-    row[x * 3 + 2] = static_cast<char>(GetRValue(colour));
-  }
-  for (int y = 0; y < height; ++y) bytes += row;
-  return bytes + appended;
-}
-
-std::string SplashTail(std::uint32_t seconds, std::uint32_t opacity) {
-  std::string bytes;
-  for (std::uint32_t value : {seconds, opacity}) {
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-  }
-  return bytes;
-}
+using test::BitmapFile;
+using test::SplashTail;
 
 // The region data Windows gives for an ellipse of that size.
 std::string EllipseRegionFile(int width, int height) {
