@@ -1,9 +1,13 @@
 #include "engine/win/engine_operations.h"
 
+#include <windows.h>
+
 #include "database/model_hooks.h"
 #include "database/variable_access.h"
 #include "database/xml_tag.h"
 #include "engine/package_database.h"
+#include "engine/run_selection.h"
+#include "engine/run_state.h"
 #include "engine/win/package_files.h"
 #include "engine/win/predefined_variables.h"
 #include "engine/win/presetup.h"
@@ -129,6 +133,40 @@ bool EngineOperations::LoadMainDatabase() {
 
 int EngineOperations::PackageCount() {
   return database_->Packages ? database_->Packages->Count() : 0;
+}
+
+bool EngineOperations::MarkComponentsToInstall(std::string& missingComponent) {
+  return cv::MarkComponentsToInstall(*database_, Run().SetupFileName, missingComponent);
+}
+
+bool EngineOperations::AssignComponentPackages(std::string& missingPackage) {
+  return cv::AssignComponentPackages(*database_, missingPackage);
+}
+
+bool EngineOperations::LocateOtherPackage(int package) {
+  TcvPackage* found = Package(package);
+  if (!found) return false;
+  // Relative names resolve against the current folder, the setup's own.
+  const std::string name = found->FileName + ".cvp";
+  char full[MAX_PATH * 2] = {};
+  const DWORD length = GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
+  found->FullFileName = length > 0 && length < sizeof full ? std::string(full) : name;
+  return true;
+}
+
+void EngineOperations::TakeOverPackageComponents() { cv::TakeOverPackageComponents(*database_); }
+void EngineOperations::SetFileDestinations() { cv::SetFileDestinations(*database_); }
+
+bool EngineOperations::SelectInstallTypeAndFeatures() {
+  cv::SelectInstallTypeAndFeatures(*database_, *silent_);
+  return true;
+}
+void EngineOperations::RestoreActiveInstallType() { cv::RestoreActiveInstallType(*database_); }
+void EngineOperations::ReactivateInstallType() { cv::ReactivateInstallType(*database_); }
+void EngineOperations::SelectSilentFeatures() { cv::SelectSilentFeatures(*database_, *silent_); }
+
+bool EngineOperations::FailedLaunchCondition(std::string& message) {
+  return cv::FailedLaunchCondition(*database_, message);
 }
 
 std::vector<LanguageEntry> EngineOperations::InstallLanguages() {

@@ -48,11 +48,23 @@ class EngineOperations : public NotBuiltOperations {
   void ResetVariables() override;
   bool LoadMainDatabase() override;
   int PackageCount() override;
+  bool MarkComponentsToInstall(std::string& missingComponent) override;
+  bool AssignComponentPackages(std::string& missingPackage) override;
+  bool LocateOtherPackage(int package) override;
+  void TakeOverPackageComponents() override;
+  void SetFileDestinations() override;
 
   std::vector<LanguageEntry> InstallLanguages() override;
   bool ActivateLanguage(const std::string& lngId) override;
   int LanguageCharset(const std::string& lngId) override;
+
+  bool SelectInstallTypeAndFeatures() override;
+  void RestoreActiveInstallType() override;
+  void ReactivateInstallType() override;
+  void SelectSilentFeatures() override;
+
   bool HasAdminRights() override;
+  bool FailedLaunchCondition(std::string& message) override;
 
   // The values become the in-block, which is freed after the dispatch.
   std::int32_t SendEvent(EngineEvent event, const std::vector<MessageValue>& in) override;

@@ -13,27 +13,9 @@ bool ReportNotBuilt(const char* what) {
 void NotBuiltOperations::PreparePluginStartupRecord() {}
 bool NotBuiltOperations::LoadResumeState() { return ReportNotBuilt("Resuming an installation"); }
 
-bool NotBuiltOperations::MarkComponentsToInstall(std::string&) {
-  return ReportNotBuilt("Selecting components");
-}
-bool NotBuiltOperations::AssignComponentPackages(std::string&) {
-  return ReportNotBuilt("Assigning packages");
-}
-bool NotBuiltOperations::LocateOtherPackage(int) { return ReportNotBuilt("Package files"); }
-void NotBuiltOperations::TakeOverPackageComponents() {}
-void NotBuiltOperations::SetFileDestinations() {}
-
-bool NotBuiltOperations::SelectInstallTypeAndFeatures() {
-  return ReportNotBuilt("Selecting install types and features");
-}
-void NotBuiltOperations::RestoreActiveInstallType() {}
-void NotBuiltOperations::ReactivateInstallType() {}
-void NotBuiltOperations::SelectSilentFeatures() {}
 bool NotBuiltOperations::LoadRepairSettings(const std::string&) {
   return ReportNotBuilt("Repairing an application");
 }
-
-bool NotBuiltOperations::FailedLaunchCondition(std::string&) { return false; }
 
 bool NotBuiltOperations::LoadPlugins(int) { return ReportNotBuilt("Loading plug-ins"); }
 void NotBuiltOperations::UnloadPlugins() {}

@@ -14,19 +14,7 @@ class NotBuiltOperations : public SetupOperations {
   void PreparePluginStartupRecord() override;
   bool LoadResumeState() override;
 
-  bool MarkComponentsToInstall(std::string& missingComponent) override;
-  bool AssignComponentPackages(std::string& missingPackage) override;
-  bool LocateOtherPackage(int package) override;
-  void TakeOverPackageComponents() override;
-  void SetFileDestinations() override;
-
-  bool SelectInstallTypeAndFeatures() override;
-  void RestoreActiveInstallType() override;
-  void ReactivateInstallType() override;
-  void SelectSilentFeatures() override;
   bool LoadRepairSettings(const std::string& file) override;
-
-  bool FailedLaunchCondition(std::string& message) override;
 
   bool LoadPlugins(int package) override;
   void UnloadPlugins() override;
