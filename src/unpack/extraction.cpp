@@ -32,6 +32,9 @@ struct Extraction::Handle {
   std::unique_ptr<File> file;
   std::string path;
   std::int64_t base = 0;  // where the cabinet starts in its file
+  // The file's position, kept here so that neither reads nor libmspack's
+  // tell cost a call to the file system.
+  std::int64_t position = 0;
   // Opened by libmspack's extract: the reads are data blocks, each header
   // (8 bytes) followed by its compressed payload.
   bool data = false;
@@ -66,6 +69,21 @@ bool CopyToBuffer(const std::string& text, char* buffer, std::size_t size) {
   std::memset(buffer, 0, size);
   std::memcpy(buffer, text.data(), text.size());
   return true;
+}
+
+// XOR over a buffer a machine word at a time (the compiler widens it
+// further); the key is a local so that stores through the byte pointer
+// cannot make it reload.
+void Unscramble(std::uint8_t* bytes, std::size_t size, std::uint8_t key) {
+  const std::uint64_t wide = 0x0101010101010101ull * key;
+  std::size_t at = 0;
+  for (; at + sizeof wide <= size; at += sizeof wide) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + at, sizeof word);
+    word ^= wide;
+    std::memcpy(bytes + at, &word, sizeof word);
+  }
+  for (; at < size; ++at) bytes[at] = static_cast<std::uint8_t>(bytes[at] ^ key);
 }
 
 mscabd_folder_p* Private(mscabd_folder* folder) { return reinterpret_cast<mscabd_folder_p*>(folder); }
@@ -135,38 +153,45 @@ int SysWrite(mspack_file* file, void* data, int count) {
 int SysSeek(mspack_file* file, off_t offset, int mode) {
   Handle* handle = AsHandle(file);
   if (!handle->file) return handle->kind == Handle::Kind::Discard ? 0 : -1;
+  // Positions in a cabinet count from the cabinet's start in its file; every
+  // seek is made absolute, so the kept position stays right.
   std::int64_t target = offset;
-  SeekOrigin origin = SeekOrigin::Start;
   switch (mode) {
     case MSPACK_SYS_SEEK_START:
-      // Positions in a cabinet count from the cabinet's start in its file.
       target += handle->base;
-      if (target < handle->base) return -1;
-      handle->payloadNext = false;
       break;
     case MSPACK_SYS_SEEK_CUR:
-      origin = SeekOrigin::Current;
+      target += handle->position;
       break;
-    case MSPACK_SYS_SEEK_END:
-      origin = SeekOrigin::End;
+    case MSPACK_SYS_SEEK_END: {
+      if (!handle->file->Seek(0, SeekOrigin::End)) return -1;
+      const std::int64_t end = handle->file->Tell();
+      if (end < 0) return -1;
+      target += end;
       break;
+    }
     default:
       return -1;
   }
-  if (origin != SeekOrigin::Start) {
-    const std::int64_t now = handle->file->Tell();
-    if (now < 0) return -1;
-    if (origin == SeekOrigin::Current && now + target < handle->base) return -1;
+  if (target < handle->base) {
+    // The file's own position may have moved (to its end); keep it where
+    // the kept one says.
+    handle->file->Seek(handle->position, SeekOrigin::Start);
+    return -1;
   }
-  return handle->file->Seek(target, origin) ? 0 : -1;
+  if (!handle->file->Seek(target, SeekOrigin::Start)) {
+    handle->file->Seek(handle->position, SeekOrigin::Start);
+    return -1;
+  }
+  handle->position = target;
+  if (mode == MSPACK_SYS_SEEK_START) handle->payloadNext = false;
+  return 0;
 }
 
 off_t SysTell(mspack_file* file) {
   Handle* handle = AsHandle(file);
   if (!handle->file) return 0;
-  const std::int64_t position = handle->file->Tell();
-  if (position < 0) return -1;
-  return static_cast<off_t>(position - handle->base);
+  return static_cast<off_t>(handle->position - handle->base);
 }
 
 void SysMessage(mspack_file*, const char*, ...) {}
@@ -200,6 +225,14 @@ Extraction::Extraction(std::string container, std::int32_t cabinetIndex, bool sc
   table.null_ptr = nullptr;
   system_->owner = this;
   decompressor_ = mspack_create_cab_decompressor(&table);
+  // libmspack's default of 4 KiB cuts stored data into as many reads and
+  // writes; a larger buffer makes each of them carry 16 times as much.
+  if (decompressor_ &&
+      decompressor_->set_param(decompressor_, MSCABD_PARAM_DECOMPBUF, kDecompressionBuffer) !=
+          MSPACK_ERR_OK) {
+    mspack_destroy_cab_decompressor(decompressor_);
+    decompressor_ = nullptr;
+  }
 }
 
 Extraction::~Extraction() {
@@ -428,6 +461,7 @@ Extraction::Handle* Extraction::OpenFileRoutine(const char* path, int mode) {
     const auto offset = FindEmbeddedCabinet(*handle->file, key_, cabinetIndex_);
     if (!offset || !handle->file->Seek(*offset, SeekOrigin::Start)) return nullptr;
     handle->base = *offset;
+    handle->position = *offset;
     handle->data = extracting_;
     return handle.release();
   }
@@ -445,13 +479,16 @@ Extraction::Handle* Extraction::OpenFileRoutine(const char* path, int mode) {
 
 int Extraction::ReadRoutine(Handle& handle, void* buffer, int count) {
   if (handle.kind != Handle::Kind::Cabinet || !handle.file || count < 0) return -1;
-  const std::int64_t position = handle.file->Tell();
+  const std::int64_t position = handle.position;
   const int got = handle.file->Read(buffer, count);
-  if (got < 0) return -1;
-  if (key_) {
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    for (int i = 0; i < got; ++i) bytes[i] = static_cast<std::uint8_t>(bytes[i] ^ key_);
+  if (got < 0) {
+    // A failed read may have moved the file by any amount.
+    const std::int64_t now = handle.file->Tell();
+    if (now >= 0) handle.position = now;
+    return -1;
   }
+  handle.position += got;
+  if (key_) Unscramble(static_cast<std::uint8_t*>(buffer), static_cast<std::size_t>(got), key_);
   if (handle.data) {
     if (!handle.payloadNext) {
       handle.payloadNext = count == cfdata_SIZEOF && got == cfdata_SIZEOF;
@@ -481,7 +518,11 @@ int Extraction::WriteRoutine(Handle& handle, const void* data, int count) {
     stopped_ = true;
     return -1;
   }
-  return handle.file->Write(data, count);
+  const int written = handle.file->Write(data, count);
+  // libmspack never seeks in its output, but the kept position stays right
+  // for it anyway.
+  if (written > 0) handle.position += written;
+  return written;
 }
 
 }  // namespace cv::unpack

@@ -36,6 +36,9 @@ class Extraction {
   // engine has answered that it supplied its folder.
   static constexpr int kMaxCabinetRequests = 4;
   static constexpr std::uint8_t kScrambleKey = 0xA7;
+  // libmspack's input buffer, and so the size of its reads and writes of
+  // stored data.
+  static constexpr int kDecompressionBuffer = 64 * 1024;
 
   Extraction(std::string container, std::int32_t cabinetIndex, bool scrambled,
              FileSystem& fileSystem = NativeFileSystem());

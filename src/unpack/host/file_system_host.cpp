@@ -106,6 +106,8 @@ class PosixFileSystem final : public FileSystem {
     } else {
       mode |= S_IWUSR;
     }
+    // Most files keep the mode they were created with: no call for them.
+    if (mode == (info.st_mode & 07777)) return true;
     return ::chmod(path.c_str(), mode) == 0;
   }
 
