@@ -21,17 +21,4 @@ InstallMode DecideInstallMode(const InstalledApplication& installed, const std::
   return mode;
 }
 
-std::string ArgumentsText(const ArgumentList& args) {
-  std::string text;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (i > 1) text += ' ';
-    if (args[i].find(' ') != std::string::npos) {
-      text += '"' + args[i] + '"';
-    } else {
-      text += args[i];
-    }
-  }
-  return text;
-}
-
 }  // namespace cv

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "platform/command_line.h"
-
 namespace cv {
 
 enum class InstallMode : int { Install = 0, Uninstall = 1, Repair = 2 };
@@ -23,9 +21,5 @@ struct InstalledApplication {
 InstallMode DecideInstallMode(const InstalledApplication& installed, const std::string& setupFolder,
                               const std::string& appVersion, bool repairSwitch,
                               bool uninstallSwitch);
-
-// The program's arguments without the program, each one holding a space in
-// double quotes, joined with single spaces.
-std::string ArgumentsText(const ArgumentList& args);
 
 }  // namespace cv

@@ -66,15 +66,20 @@ std::string GetParam(std::string_view line, int n) {
 void SplitFirstParam(std::string_view line, std::string& first, std::string& rest) {
   const auto params = SplitParams(line);
   first = params.empty() ? std::string() : params.front();
-  rest.clear();
-  for (std::size_t i = 1; i < params.size(); ++i) {
-    if (i > 1) rest += ' ';
+  rest = JoinParams(params, 1);
+}
+
+std::string JoinParams(const std::vector<std::string>& params, std::size_t first) {
+  std::string line;
+  for (std::size_t i = first; i < params.size(); ++i) {
+    if (i > first) line += ' ';
     if (params[i].find(' ') != std::string::npos) {
-      rest += '"' + params[i] + '"';
+      line += '"' + params[i] + '"';
     } else {
-      rest += params[i];
+      line += params[i];
     }
   }
+  return line;
 }
 
 bool IsSwitch(std::string_view argument) {

@@ -34,6 +34,10 @@ void SplitFirstParam(std::string_view line, std::string& first, std::string& res
 // All parameters of `line` in order.
 std::vector<std::string> SplitParams(std::string_view line);
 
+// The parameters from `first` on as one line: those holding a space in
+// double quotes, joined with single spaces.
+std::string JoinParams(const std::vector<std::string>& params, std::size_t first);
+
 // Program arguments: element 0 is the program, elements 1.. its arguments.
 using ArgumentList = std::vector<std::string>;
 

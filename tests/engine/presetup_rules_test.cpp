@@ -93,11 +93,5 @@ TEST(InstallModeDecision, SwitchesCountOnlyForAnInstalledApplication) {
   EXPECT_EQ(DecideInstallMode(installed, "", "2.0", false, false), InstallMode::Install);
 }
 
-TEST(InstallModeDecision, ArgumentsTextQuotesArgumentsWithSpaces) {
-  EXPECT_EQ(ArgumentsText({"setup.exe"}), "");
-  EXPECT_EQ(ArgumentsText({"setup.exe", "/s", "/var:Dir=C:\\My App", "x"}),
-            "/s \"/var:Dir=C:\\My App\" x");
-}
-
 }  // namespace
 }  // namespace cv

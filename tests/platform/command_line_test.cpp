@@ -76,6 +76,14 @@ TEST(GetParam, CountsFromZeroAndIsEmptyPastTheEnd) {
   EXPECT_EQ(GetParam("", 0), "");
 }
 
+TEST(JoinParams, QuotesParamsWithSpacesFromTheFirstOneAsked) {
+  EXPECT_EQ(JoinParams({"setup.exe"}, 1), "");
+  EXPECT_EQ(JoinParams({"setup.exe", "/s", "/var:Dir=C:\\My App", "x"}, 1),
+            "/s \"/var:Dir=C:\\My App\" x");
+  EXPECT_EQ(JoinParams({"a b", "c"}, 0), "\"a b\" c");
+  EXPECT_EQ(JoinParams({"a"}, 5), "");
+}
+
 TEST(SplitFirstParam, RestIsRejoinedWithSingleBlanksAndQuotesWhereNeeded) {
   std::string first;
   std::string rest;

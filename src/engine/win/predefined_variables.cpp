@@ -100,7 +100,7 @@ void SetPredefinedVariables(TcvMainDatabase& database, const ArgumentList& args)
   SetPredefinedInt(database, "ScreenWidth", screen.cx);
   SetPredefinedInt(database, "ScreenHeight", screen.cy);
   SetPredefinedInt(database, "ScreenColorBits", ScreenColorBits());
-  SetPredefinedVar(database, "ParamStr", ArgumentsText(args));
+  SetPredefinedVar(database, "ParamStr", JoinParams(args, 1));
   if (!IsNumber(GetVar(&database, "SilentMode", ""))) {
     SetPredefinedBool(database, "SilentMode", switches.Silent);
   }
