@@ -12,6 +12,7 @@
 #include "builder_test_support.h"
 #include "databases.h"
 #include "database/main_database.h"
+#include "engine/package_database.h"
 #include "package_file.h"
 #include "script/gost.h"
 #include "script/package_password.h"
@@ -91,10 +92,7 @@ class BuilderTest : public ::testing::Test {
     Write("project/extra/big.bin", test::RandomBytes(200000, 5));
     engine_ = "MZ-engine-" + test::RandomBytes(3000, 9);
     Write("engine.exe", engine_);
-    options_.ProjectPath = scratch_.File("project/project.xml");
-    options_.EnginePath = scratch_.File("engine.exe");
-    options_.OutputPath = scratch_.File("out/setup.exe");
-    options_.Timestamp = 1700000000;
+    options_ = test::ScratchBuildOptions(scratch_);
   }
 
   void Write(const std::string& name, const std::string& bytes) {
@@ -138,7 +136,7 @@ TEST_F(BuilderTest, SetupFileLayout) {
   ASSERT_EQ(summary.Packages.size(), 2u);
   const std::string setup = Read("out/setup.exe");
   EXPECT_EQ(setup.substr(0, engine_.size()), engine_);
-  const auto trailer = ReadPackageTrailer(setup);
+  const auto trailer = ParsePackageTrailer(setup, setup.size());
   ASSERT_TRUE(trailer);
   const PackageHeader& header = trailer->Header;
   EXPECT_EQ(header.EngineSize, engine_.size());
@@ -147,7 +145,7 @@ TEST_F(BuilderTest, SetupFileLayout) {
   EXPECT_EQ(header.Flags, 2);  // no progress window, not scrambled
   EXPECT_EQ(summary.Packages[0].Result.Cabinet0Offset, engine_.size());
   // The engine finds the cabinets as the first two signatures.
-  const auto hits = FindCabinetSignatures(summary.Packages[0].Path, 0, 3);
+  const auto hits = FindEmbeddedCabinets(summary.Packages[0].Path, 0, 3);
   ASSERT_GE(hits.size(), 2u);
   EXPECT_EQ(hits[0], summary.Packages[0].Result.Cabinet0Offset);
   EXPECT_EQ(hits[1], summary.Packages[0].Result.Cabinet1Offset);
@@ -197,7 +195,7 @@ TEST_F(BuilderTest, FurtherPackageHasNoEngine) {
   const BuiltPackage& extra = summary.Packages[1];
   EXPECT_EQ(fs::path(extra.Path).filename(), "extras.cvp");
   const std::string bytes = test::ReadBytes(extra.Path);
-  const auto trailer = ReadPackageTrailer(bytes);
+  const auto trailer = ParsePackageTrailer(bytes, bytes.size());
   ASSERT_TRUE(trailer);
   EXPECT_EQ(trailer->Header.EngineSize, 0u);
   EXPECT_EQ(trailer->Header.PackageSize, bytes.size());  // no header variables
@@ -209,8 +207,13 @@ TEST_F(BuilderTest, FurtherPackageHasNoEngine) {
   EXPECT_EQ(CabinetFiles(extra, 1).at("data/Extras/extra/big.bin"), Read("project/extra/big.bin"));
 }
 
+std::string Deciphered(std::string bytes) {
+  DecipherDatabaseBytes(bytes);
+  return bytes;
+}
+
 std::string Decrypted(const std::map<std::string, std::string>& files, const std::string& name) {
-  return DecryptDatabase(files.at(name));
+  return Deciphered(files.at(name));
 }
 
 TEST_F(BuilderTest, MainDatabaseDecryptsIntoTheReducedProject) {
@@ -266,7 +269,7 @@ TEST_F(BuilderTest, PackageDatabaseHoldsTheFullComponents) {
   const std::string encrypted = presetup.at("packagedb");
   EXPECT_EQ(encrypted.find("<package"), std::string::npos);  // enciphered
   auto package = TcvPackage::New();
-  package->LoadFromString(DecryptDatabase(encrypted), "package");
+  package->LoadFromString(Deciphered(encrypted), "package");
   EXPECT_EQ(package->ID, "setup");  // the setup file's name, not the project's ID
   EXPECT_EQ(package->FileName, "");  // left to the engine
   EXPECT_FALSE(package->Main);
@@ -293,18 +296,21 @@ TEST_F(BuilderTest, PackageDatabaseHoldsTheFullComponents) {
 
 TEST_F(BuilderTest, DatabaseKeyDependsOnTheLength) {
   const std::string text = "<package id=\"x\"/>";
-  const std::string encrypted = EncryptDatabase(text);
+  std::string encrypted = text;
+  EncipherDatabaseBytes(encrypted);
   EXPECT_EQ(encrypted.size(), text.size());
   EXPECT_NE(encrypted, text);
-  EXPECT_EQ(DecryptDatabase(encrypted), text);
+  EXPECT_EQ(Deciphered(encrypted), text);
   // The same text one byte longer is keyed differently from its first block on.
-  const std::string longer = EncryptDatabase(text + " ");
+  std::string longer = text + " ";
+  EncipherDatabaseBytes(longer);
   EXPECT_NE(longer.substr(0, 8), encrypted.substr(0, 8));
 }
 
 TEST_F(BuilderTest, HeaderVariablesCarryTheIdentity) {
   BuildSetup(options_);
-  const auto trailer = ReadPackageTrailer(Read("out/setup.exe"));
+  const std::string setup = Read("out/setup.exe");
+  const auto trailer = ParsePackageTrailer(setup, setup.size());
   ASSERT_TRUE(trailer);
   auto variables = TcvVariables::New();
   variables->LoadFromString(trailer->Variables, "variables");
@@ -322,12 +328,12 @@ TEST_F(BuilderTest, ScrambledCabinetsExtractIdentically) {
   options_.Scramble = true;
   const BuildSummary scrambled = BuildSetup(options_);
   const std::string bytes = Read("out/setup.exe");
-  const auto trailer = ReadPackageTrailer(bytes);
+  const auto trailer = ParsePackageTrailer(bytes, bytes.size());
   ASSERT_TRUE(trailer);
   EXPECT_EQ(trailer->Header.Flags, 3);
   EXPECT_EQ(bytes.find("MSCF"), std::string::npos);
   EXPECT_EQ(bytes.substr(0, engine_.size()), engine_);
-  const auto hits = FindCabinetSignatures(scrambled.Packages[0].Path, kScrambleKey, 2);
+  const auto hits = FindEmbeddedCabinets(scrambled.Packages[0].Path, kScrambleKey, 2);
   ASSERT_EQ(hits.size(), 2u);
   EXPECT_EQ(hits[1], scrambled.Packages[0].Result.Cabinet1Offset);
   EXPECT_EQ(CabinetFiles(scrambled.Packages[0], 0, kScrambleKey), plainPresetup);
@@ -505,10 +511,11 @@ TEST_F(BuilderTest, EmptyDataCabinetStillExtracts) {
   const auto data = CabinetFiles(summary.Packages[0], 1);
   ASSERT_EQ(data.size(), 1u);
   EXPECT_EQ(data.begin()->first.rfind("data/", 0), std::string::npos);
-  EXPECT_EQ(ReadPackageTrailer(Read("out/setup.exe"))->Header.DataSize, 0);
+  const std::string setup = Read("out/setup.exe");
+  EXPECT_EQ(ParsePackageTrailer(setup, setup.size())->Header.DataSize, 0);
   // The implicit main package is named after the setup file.
   auto package = TcvPackage::New();
-  package->LoadFromString(DecryptDatabase(CabinetFiles(summary.Packages[0], 0).at("packagedb")),
+  package->LoadFromString(Deciphered(CabinetFiles(summary.Packages[0], 0).at("packagedb")),
                           "package");
   EXPECT_EQ(package->ID, "setup");
 }

@@ -7,6 +7,15 @@
 namespace cv::test {
 namespace fs = std::filesystem;
 
+build::BuildOptions ScratchBuildOptions(const ScratchFolder& scratch) {
+  build::BuildOptions options;
+  options.ProjectPath = scratch.File("project/project.xml");
+  options.EnginePath = scratch.File("engine.exe");
+  options.OutputPath = scratch.File("out/setup.exe");
+  options.Timestamp = 1700000000;
+  return options;
+}
+
 CommandResult RunCommand(const std::string& commandLine) {
   CommandResult result;
   std::FILE* pipe = popen((commandLine + " 2>&1").c_str(), "r");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../database/scratch_folder.h"
+#include "builder.h"
 
 namespace cv::test {
 
@@ -17,6 +18,10 @@ struct CommandResult {
   int ExitCode = -1;
   std::string Output;  // stdout and stderr together
 };
+
+// Options for a build of the scratch folder's "project/project.xml" with its
+// "engine.exe" into "out/setup.exe", dated with a fixed time.
+build::BuildOptions ScratchBuildOptions(const ScratchFolder& scratch);
 
 // Runs a shell command line and collects its output.
 CommandResult RunCommand(const std::string& commandLine);

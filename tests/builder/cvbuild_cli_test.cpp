@@ -61,7 +61,8 @@ TEST_F(CvbuildTest, BuildsTheExample) {
                            " --timestamp 2024-05-06T07:08:09 " + ShellQuote(project_));
   ASSERT_EQ(run.ExitCode, kExitOk) << run.Output;
   EXPECT_TRUE(fs::exists(scratch_.File("out/hellodocs.cvp")));
-  const auto trailer = ReadPackageTrailer(test::ReadBytes(output));
+  const std::string built = test::ReadBytes(output);
+  const auto trailer = ParsePackageTrailer(built, built.size());
   ASSERT_TRUE(trailer);
   EXPECT_EQ(trailer->Header.PackageSize + trailer->Variables.size(), fs::file_size(output));
   EXPECT_NE(trailer->Variables.find("CorvaneHello"), std::string::npos);

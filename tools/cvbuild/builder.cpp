@@ -4,6 +4,7 @@
 
 #include "build_error.h"
 #include "databases.h"
+#include "engine/package_database.h"
 #include "package_plan.h"
 #include "project.h"
 #include "script/package_password.h"
@@ -46,6 +47,12 @@ class PendingOutputs {
   std::vector<std::pair<std::string, std::string>> outputs_;
 };
 
+// A database file as the engine's ParseDatabaseFile reads it.
+std::string Enciphered(std::string text) {
+  EncipherDatabaseBytes(text);
+  return text;
+}
+
 CabMember Generated(const ProjectPlan& plan, const std::string& name, std::string bytes) {
   CabMember member;
   member.Name = name;
@@ -61,7 +68,7 @@ CabMember Generated(const ProjectPlan& plan, const std::string& name, std::strin
 // look like one.
 void CheckCabinetsFindable(const std::string& written, const std::string& path,
                            const PackageResult& result, bool scrambled) {
-  const auto hits = FindCabinetSignatures(written, scrambled ? kScrambleKey : 0, 2);
+  const auto hits = FindEmbeddedCabinets(written, scrambled ? kScrambleKey : 0, 2);
   if (hits.size() == 2 && hits[0] == result.Cabinet0Offset && hits[1] == result.Cabinet1Offset) {
     return;
   }
@@ -109,10 +116,10 @@ BuildSummary BuildSetup(const BuildOptions& options) {
     if (package.Main) {
       content.Presetup.push_back(Generated(plan, "languages", plan.Languages));
       content.Presetup.push_back(
-          Generated(plan, "maindb", EncryptDatabase(MainDatabaseXml(*project, plan, passwordCheck))));
+          Generated(plan, "maindb", Enciphered(MainDatabaseXml(*project, plan, passwordCheck))));
     }
     content.Presetup.push_back(
-        Generated(plan, "packagedb", EncryptDatabase(PackageDatabaseXml(*project, package))));
+        Generated(plan, "packagedb", Enciphered(PackageDatabaseXml(*project, package))));
     content.Presetup.insert(content.Presetup.end(), package.Plugins.begin(), package.Plugins.end());
     content.Data = package.Data;
     content.Flags = package.Flags;

@@ -1,8 +1,6 @@
 #include "databases.h"
 
 #include "platform/case_map.h"
-#include "script/gost.h"
-#include "script/package_password.h"
 
 namespace cv::build {
 namespace {
@@ -25,21 +23,6 @@ std::string Serialise(const TXMLObject& object, std::string_view rootName) {
 
 void CopyVariables(const TcvVariables& from, TcvVariables& to) {
   for (int i = 0; i < from.Count(); ++i) to.Add(CopyOf(*from.Variable(i), &to));
-}
-
-std::string CipherDatabase(const std::string& text, bool encrypt) {
-  if (text.empty()) return text;
-  const HavalDigest::Digest key = PackageDatabaseKey(text.size());
-  GostCipher cipher;
-  cipher.Init(key.data(), 256);
-  std::string result(text.size(), '\0');
-  if (encrypt) {
-    cipher.EncryptCBC(text.data(), result.data(), text.size());
-  } else {
-    cipher.DecryptCBC(text.data(), result.data(), text.size());
-  }
-  cipher.Burn();
-  return result;
 }
 
 }  // namespace
@@ -134,8 +117,5 @@ std::string HeaderVariablesXml(const Project& project, const PackagePlan& packag
   if (variables->Count() == 0) return {};
   return Serialise(*variables, "variables");
 }
-
-std::string EncryptDatabase(const std::string& text) { return CipherDatabase(text, true); }
-std::string DecryptDatabase(const std::string& bytes) { return CipherDatabase(bytes, false); }
 
 }  // namespace cv::build

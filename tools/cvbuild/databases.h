@@ -21,7 +21,8 @@
 // CompanyName) and any variable marked header="1", so that the product can
 // be identified without deciphering anything. Further packages carry none.
 //
-// Both databases are enciphered with the key derived from their length.
+// Both databases are enciphered with the key derived from their length
+// (EncipherDatabaseBytes of the engine's package_database.h).
 
 #include <string>
 
@@ -34,11 +35,5 @@ std::string MainDatabaseXml(const Project& project, const ProjectPlan& plan,
                             const std::string& passwordCheck);
 std::string PackageDatabaseXml(const Project& project, const PackagePlan& package);
 std::string HeaderVariablesXml(const Project& project, const PackagePlan& package);
-
-// The database file for a text: GOST in CBC mode over the whole text, keyed
-// with the digest of the fixed key prefix and the text's length.
-std::string EncryptDatabase(const std::string& text);
-// The reverse, as the engine reads the file.
-std::string DecryptDatabase(const std::string& bytes);
 
 }  // namespace cv::build

@@ -1,32 +1,21 @@
 #include "package_file.h"
 
 #include <cstdio>
-#include <cstring>
 #include <limits>
+#include <memory>
+#include <optional>
 
 #include "build_error.h"
 #include "script/gost.h"
 #include "script/package_password.h"
+#include "unpack/cabinet_scan.h"
 
 namespace cv::build {
 namespace {
 
-constexpr std::size_t kTrailerSearch = 65536;
 // Stands in for the files of an empty data cabinet: a cabinet needs at least
 // one file, and a name outside "data\" is skipped by the engine.
 constexpr std::string_view kPlaceholderName = "empty";
-
-void PutLittle(std::string& out, std::uint64_t value, int width) {
-  for (int i = 0; i < width; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-std::uint64_t GetLittle(std::string_view in, std::size_t at, int width) {
-  std::uint64_t value = 0;
-  for (int i = width - 1; i >= 0; --i) {
-    value = (value << 8) | static_cast<std::uint8_t>(in[at + static_cast<std::size_t>(i)]);
-  }
-  return value;
-}
 
 void CopyEngine(const std::string& path, OutputSink& out) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -47,36 +36,6 @@ std::int64_t MemberBytes(const std::vector<CabMember>& members) {
 
 }  // namespace
 
-std::string EncodeHeader(const PackageHeader& header) {
-  std::string bytes;
-  PutLittle(bytes, header.EngineSize, 4);
-  PutLittle(bytes, header.PackageSize, 4);
-  PutLittle(bytes, static_cast<std::uint32_t>(header.Flags), 4);
-  PutLittle(bytes, static_cast<std::uint64_t>(header.PresetupSize), 8);
-  PutLittle(bytes, static_cast<std::uint64_t>(header.DataSize), 8);
-  return bytes;
-}
-
-std::optional<PackageTrailer> ReadPackageTrailer(std::string_view fileTail) {
-  std::string_view tail =
-      fileTail.size() > kTrailerSearch ? fileTail.substr(fileTail.size() - kTrailerSearch) : fileTail;
-  if (tail.size() < kEndMarker.size()) return std::nullopt;
-  for (std::size_t position = tail.size() - kEndMarker.size() + 1; position-- > 0;) {
-    if (tail.substr(position, kEndMarker.size()) != kEndMarker) continue;
-    if (position < kHeaderSize) return std::nullopt;
-    const std::size_t at = position - kHeaderSize;
-    PackageTrailer trailer;
-    trailer.Header.EngineSize = static_cast<std::uint32_t>(GetLittle(tail, at, 4));
-    trailer.Header.PackageSize = static_cast<std::uint32_t>(GetLittle(tail, at + 4, 4));
-    trailer.Header.Flags = static_cast<std::int32_t>(GetLittle(tail, at + 8, 4));
-    trailer.Header.PresetupSize = static_cast<std::int64_t>(GetLittle(tail, at + 12, 8));
-    trailer.Header.DataSize = static_cast<std::int64_t>(GetLittle(tail, at + 20, 8));
-    trailer.Variables = std::string(tail.substr(position + kEndMarker.size()));
-    return trailer;
-  }
-  return std::nullopt;
-}
-
 PackageResult WritePackage(const PackageContent& content, OutputSink& out) {
   PackageResult result;
   PackageHeader& header = result.Header;
@@ -85,7 +44,7 @@ PackageResult WritePackage(const PackageContent& content, OutputSink& out) {
     ThrowInput("the engine program is larger than 4 GiB");
   }
   header.EngineSize = static_cast<std::uint32_t>(out.Position());
-  header.Flags = content.Flags | (content.Scramble ? kFlagScrambled : 0);
+  header.Flags = content.Flags | (content.Scramble ? kPackageScrambled : 0);
   header.PresetupSize = MemberBytes(content.Presetup);
   header.DataSize = MemberBytes(content.Data);
 
@@ -125,43 +84,31 @@ PackageResult WritePackage(const PackageContent& content, OutputSink& out) {
   }
   out.SetScrambleKey(0);
 
-  const std::uint64_t packageSize = out.Position() + kHeaderSize + kEndMarker.size();
+  const std::uint64_t packageSize = out.Position() + kPackageHeaderSize + kPackageEndMarker.size();
   if (packageSize > std::numeric_limits<std::uint32_t>::max()) {
     ThrowOutput("the package would be larger than 4 GiB, which its header cannot describe");
   }
   header.PackageSize = static_cast<std::uint32_t>(packageSize);
-  const std::string headerBytes = EncodeHeader(header);
-  out.Write(headerBytes.data(), headerBytes.size());
-  out.Write(kEndMarker.data(), kEndMarker.size());
+  unsigned char headerBytes[kPackageHeaderSize];
+  EncodePackageHeader(header, headerBytes);
+  out.Write(headerBytes, sizeof headerBytes);
+  out.Write(kPackageEndMarker.data(), kPackageEndMarker.size());
   out.Write(content.HeaderVariables.data(), content.HeaderVariables.size());
   result.FileSize = out.Position();
   return result;
 }
 
-std::vector<std::uint64_t> FindCabinetSignatures(const std::string& path, std::uint8_t key,
-                                                 std::size_t count) {
-  static constexpr std::uint8_t kSignature[8] = {'M', 'S', 'C', 'F', 0, 0, 0, 0};
-  std::uint8_t wanted[8];
-  for (int i = 0; i < 8; ++i) wanted[i] = kSignature[i] ^ key;
+std::vector<std::uint64_t> FindEmbeddedCabinets(const std::string& path, std::uint8_t key,
+                                                std::size_t count) {
   std::vector<std::uint64_t> hits;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  const std::unique_ptr<unpack::File> file = unpack::NativeFileSystem().OpenForReading(path);
   if (!file) return hits;
-  std::vector<std::uint8_t> buffer(1 << 20);
-  std::size_t kept = 0;      // bytes carried over from the previous chunk
-  std::uint64_t base = 0;    // file offset of buffer[0]
   while (hits.size() < count) {
-    const std::size_t got = std::fread(buffer.data() + kept, 1, buffer.size() - kept, file);
-    const std::size_t filled = kept + got;
-    if (filled < 8) break;
-    for (std::size_t i = 0; i + 8 <= filled && hits.size() < count; ++i) {
-      if (std::memcmp(buffer.data() + i, wanted, 8) == 0) hits.push_back(base + i);
-    }
-    if (got == 0) break;
-    kept = 7;  // a signature may straddle two chunks
-    std::memmove(buffer.data(), buffer.data() + filled - kept, kept);
-    base += filled - kept;
+    const std::optional<std::int64_t> offset =
+        unpack::FindEmbeddedCabinet(*file, key, static_cast<std::int32_t>(hits.size()));
+    if (!offset) break;
+    hits.push_back(static_cast<std::uint64_t>(*offset));
   }
-  std::fclose(file);
   return hits;
 }
 

@@ -8,39 +8,19 @@
 // such a data cabinet must fit one folder.
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cab_writer.h"
+#include "engine/package_header.h"
 #include "output_sink.h"
+#include "unpack/extraction.h"
 
 namespace cv::build {
 
-inline constexpr std::uint8_t kScrambleKey = 0xA7;
-inline constexpr std::int32_t kFlagScrambled = 1;
-inline constexpr std::string_view kEndMarker = "CVPEND";
-inline constexpr std::size_t kHeaderSize = 28;
-
-struct PackageHeader {
-  std::uint32_t EngineSize = 0;
-  std::uint32_t PackageSize = 0;  // up to and including the end marker
-  std::int32_t Flags = 0;
-  std::int64_t PresetupSize = 0;  // bytes of cabinet 0's files
-  std::int64_t DataSize = 0;      // bytes of cabinet 1's files
-};
-
-std::string EncodeHeader(const PackageHeader& header);
-
-// The header and header variables of a package file's bytes, found as the
-// engine finds them (the last end marker within the last 64 KiB); nullopt
-// when there is no marker.
-struct PackageTrailer {
-  PackageHeader Header;
-  std::string Variables;
-};
-std::optional<PackageTrailer> ReadPackageTrailer(std::string_view fileTail);
+// The engine's unpack library unscrambles with this key when the header's
+// kPackageScrambled flag is set.
+inline constexpr std::uint8_t kScrambleKey = unpack::Extraction::kScrambleKey;
 
 struct PackageContent {
   std::string EnginePath;  // empty for a ".cvp" package
@@ -66,10 +46,9 @@ struct PackageResult {
 // to content.Cabinet.Progress.
 PackageResult WritePackage(const PackageContent& content, OutputSink& out);
 
-// Offsets of the first `count` cabinet signatures ("MSCF" and four zero
-// bytes, each byte XOR `key`) in a file, found as the engine's unpack
-// library finds them.
-std::vector<std::uint64_t> FindCabinetSignatures(const std::string& path, std::uint8_t key,
-                                                 std::size_t count);
+// Offsets of the first `count` embedded cabinets of a file (fewer when the
+// file holds fewer), found by the engine's unpack library itself.
+std::vector<std::uint64_t> FindEmbeddedCabinets(const std::string& path, std::uint8_t key,
+                                                std::size_t count);
 
 }  // namespace cv::build
