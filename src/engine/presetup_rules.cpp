@@ -21,6 +21,19 @@ bool IsDataEntry(std::string_view name) {
   return name.size() >= 5 && SameTextNoCase(name.substr(0, 5), "data\\");
 }
 
+bool IsContainedEntryName(std::string_view name) {
+  if (name.empty() || name.front() == '\\' || name.front() == '/') return false;
+  if (name.find(':') != std::string_view::npos) return false;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = name.size();
+    if (name.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 bool IsPresetupPicture(std::string_view name) {
   const std::string stem = ChangeExtension(name, "");
   return SameTextNoCase(stem, "splash") || SameTextNoCase(stem, "presetup");

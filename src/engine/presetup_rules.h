@@ -12,6 +12,11 @@ namespace cv {
 // Entries under "data\" are installed later; the first one ends the presetup.
 bool IsDataEntry(std::string_view name);
 
+// Whether an entry name stays inside the folder it is extracted to: relative,
+// without a drive, and without ".." as a part. Names that would leave it are
+// skipped, whatever a damaged or hostile package holds.
+bool IsContainedEntryName(std::string_view name);
+
 // The splash and progress pictures and their regions are extracted before
 // the progress window appears, so that it can use them.
 bool IsPresetupPicture(std::string_view name);

@@ -26,6 +26,20 @@ TEST(PresetupEntries, DataEntriesEndThePresetupWhateverTheirCase) {
   EXPECT_FALSE(IsDataEntry("plugins\\0\\data\\x.dll"));
 }
 
+TEST(PresetupEntries, OnlyNamesThatStayInTheirFolderAreExtracted) {
+  EXPECT_TRUE(IsContainedEntryName("maindb"));
+  EXPECT_TRUE(IsContainedEntryName("plugins\\0\\wizard.dll"));
+  EXPECT_TRUE(IsContainedEntryName("a..b\\..c"));
+  EXPECT_FALSE(IsContainedEntryName(""));
+  EXPECT_FALSE(IsContainedEntryName("..\\..\\Windows\\evil.dll"));
+  EXPECT_FALSE(IsContainedEntryName("plugins\\..\\..\\x"));
+  EXPECT_FALSE(IsContainedEntryName("plugins/../x"));
+  EXPECT_FALSE(IsContainedEntryName(".."));
+  EXPECT_FALSE(IsContainedEntryName("\\Windows\\x"));
+  EXPECT_FALSE(IsContainedEntryName("C:\\x"));
+  EXPECT_FALSE(IsContainedEntryName("C:x"));
+}
+
 TEST(PresetupEntries, PicturesAndRegionsComeBeforeTheProgressWindow) {
   EXPECT_TRUE(IsPresetupPicture("splash.bmp"));
   EXPECT_TRUE(IsPresetupPicture("SPLASH.RGN"));

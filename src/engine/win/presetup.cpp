@@ -104,6 +104,7 @@ int Presetup::OnFileToExtract(const std::string& name, std::string& outputPath) 
     progress_.Show(folder_, packageName_, MainWindow::Current(), splash_.Handle() != nullptr);
   }
   if (IsDataEntry(name)) return -1;
+  if (!IsContainedEntryName(name)) return 0;
   outputPath = folder_ + name;
   ForceFolders(ExtractFolder(outputPath));
   return 1;
