@@ -23,6 +23,21 @@ set(CV_LIBMSPACK_DIR ${PROJECT_SOURCE_DIR}/third_party/libmspack CACHE PATH "lib
 if(NOT EXISTS ${CV_LIBMSPACK_DIR}/mspack/mspack.h)
   message(FATAL_ERROR "libmspack sources not found in ${CV_LIBMSPACK_DIR}: run scripts/bootstrap")
 endif()
+# Our fixes to the library (patches/libmspack) are applied by scripts/bootstrap,
+# which stamps the tree with the patches' digest; a tree without the current
+# patches would build a library with known faults.
+file(GLOB CV_LIBMSPACK_PATCHES ${PROJECT_SOURCE_DIR}/patches/libmspack/*.patch)
+set(CV_LIBMSPACK_PATCH_TEXT "")
+foreach(patch_file IN LISTS CV_LIBMSPACK_PATCHES)
+  file(READ ${patch_file} patch_text)
+  string(APPEND CV_LIBMSPACK_PATCH_TEXT "${patch_text}")
+endforeach()
+string(SHA256 CV_LIBMSPACK_PATCH_DIGEST "${CV_LIBMSPACK_PATCH_TEXT}")
+file(STRINGS ${CV_LIBMSPACK_DIR}/.corvane-patches CV_LIBMSPACK_STAMP LIMIT_COUNT 1)
+if(NOT CV_LIBMSPACK_STAMP STREQUAL CV_LIBMSPACK_PATCH_DIGEST)
+  message(FATAL_ERROR "libmspack in ${CV_LIBMSPACK_DIR} lacks the current patches/libmspack: run scripts/bootstrap")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CV_LIBMSPACK_PATCHES})
 include(CheckTypeSize)
 check_type_size(off_t CV_SIZEOF_OFF_T)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/mspack_config.h.in

@@ -125,6 +125,15 @@ PendingSend* TakePending(const CrossThreadRequest* request) {
   return pending;
 }
 
+}  // namespace
+
+std::size_t PendingCrossThreadSends() {
+  std::lock_guard lock(pendingLock);
+  return pendingSends.size();
+}
+
+namespace {
+
 std::int32_t SendAcross(const CrossThreadRequest& fields, PendingSend& pending) {
   CrossThreadDelivery delivery;
   {

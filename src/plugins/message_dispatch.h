@@ -19,6 +19,7 @@
 // The state is restored and the in-block freed on every way out; an
 // exception from a handler then passes on to the sender.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -84,6 +85,10 @@ void InitMessaging();
 std::thread::id DispatchThread();
 // For tests: another dispatching thread (put the previous one back after).
 void SetDispatchThread(std::thread::id thread);
+
+// For tests: sends from other threads whose request is still out, waiting for
+// the dispatching thread to run it.
+std::size_t PendingCrossThreadSends();
 
 // --- Sends from other threads ---
 //

@@ -15,18 +15,46 @@ namespace {
 
 // Counted per thread: a worker thread's expansion and one on the user
 // interface thread are different nestings, and must not race on one counter.
-thread_local int referenceDepth = 0;
+// The depth bounds how deep references nest; the work bounds how much one
+// outermost expansion may do in all, since a value that names itself twice
+// ("%A%%A%") doubles its work at every level and would otherwise run for
+// 2^100 steps within the depth limit.
+struct ExpansionState {
+  int depth = 0;
+  std::size_t work = 0;
+  bool exhausted = false;
+};
+thread_local ExpansionState expansion;
 
 std::atomic<PluginIdRoutine> pluginIdRoutine{nullptr};
 
 class DepthScope {
  public:
-  DepthScope() { ++referenceDepth; }
-  ~DepthScope() { --referenceDepth; }
+  DepthScope() {
+    if (++expansion.depth == 1) {
+      expansion.work = 0;
+      expansion.exhausted = false;
+    }
+  }
+  ~DepthScope() { --expansion.depth; }
   DepthScope(const DepthScope&) = delete;
   DepthScope& operator=(const DepthScope&) = delete;
-  bool TooDeep() const { return referenceDepth > kMaxReferenceDepth; }
+  bool TooDeep() const { return expansion.depth > kMaxReferenceDepth; }
+  bool Outermost() const { return expansion.depth == 1; }
 };
+
+// Counts `amount` characters of work; false once the outermost expansion has
+// used up its budget, which ends every expansion still running.
+bool Spend(std::size_t amount) {
+  if (expansion.exhausted) return false;
+  expansion.work += amount;
+  if (expansion.work > kMaxReferenceWork) expansion.exhausted = true;
+  return !expansion.exhausted;
+}
+
+std::string InfiniteReference(std::string_view text) {
+  return FormatText("***** Infinite reference in the string \"%s\" *****", {std::string(text)});
+}
 
 enum class ScanState { Plain, Variable, Hash, Bracket, Escape };
 
@@ -42,15 +70,26 @@ std::string EvaluateSegment(TXMLObject* database, std::int32_t pluginId, const s
 
 bool Equal(std::string_view a, std::string_view b) { return SameTextNoCase(a, b); }
 
+std::string ExpandReferencesOnce(TXMLObject* database, std::int32_t pluginId, std::string_view text,
+                                 bool evaluateHash, bool expandNames, bool dropUnknown);
+
 }  // namespace
 
 std::string ExpandReferences(TXMLObject* database, std::int32_t pluginId, std::string_view text,
                              bool evaluateHash, bool expandNames, bool dropUnknown) {
   if (text.empty()) return {};
   const DepthScope depth;
-  if (depth.TooDeep()) {
-    return FormatText("***** Infinite reference in the string \"%s\" *****", {std::string(text)});
-  }
+  if (depth.TooDeep()) return InfiniteReference(text);
+  std::string result = ExpandReferencesOnce(database, pluginId, text, evaluateHash, expandNames, dropUnknown);
+  if (expansion.exhausted) return depth.Outermost() ? InfiniteReference(text) : std::string();
+  return result;
+}
+
+namespace {
+
+std::string ExpandReferencesOnce(TXMLObject* database, std::int32_t pluginId, std::string_view text,
+                                 bool evaluateHash, bool expandNames, bool dropUnknown) {
+  if (!Spend(text.size())) return {};
   database = OrMainDatabase(database);
   std::string result;
   result.reserve(text.size());
@@ -78,8 +117,10 @@ std::string ExpandReferences(TXMLObject* database, std::int32_t pluginId, std::s
           if (name.empty()) {
             result += '%';
           } else {
-            result += GetVariableText(database, pluginId, name,
-                                      dropUnknown ? std::string() : "%" + name + "%");
+            const std::string value =
+                GetVariableText(database, pluginId, name, dropUnknown ? std::string() : "%" + name + "%");
+            if (!Spend(value.size())) return {};
+            result += value;
           }
           state = ScanState::Plain;
         }
@@ -91,7 +132,9 @@ std::string ExpandReferences(TXMLObject* database, std::int32_t pluginId, std::s
           if (name.empty()) {
             result += '#';
           } else if (evaluateHash) {
-            result += EvaluateSegment(database, pluginId, name, expandNames);
+            const std::string value = EvaluateSegment(database, pluginId, name, expandNames);
+            if (!Spend(value.size())) return {};
+            result += value;
           } else {
             result += "#" + name + "#";
           }
@@ -103,8 +146,10 @@ std::string ExpandReferences(TXMLObject* database, std::int32_t pluginId, std::s
           state = ScanState::Escape;
         } else if (c == ']') {
           if (!name.empty()) {
-            result += LanguageString(database, pluginId, name,
-                                     dropUnknown ? std::string() : "[" + name + "]");
+            const std::string value =
+                LanguageString(database, pluginId, name, dropUnknown ? std::string() : "[" + name + "]");
+            if (!Spend(value.size())) return {};
+            result += value;
           }
           state = ScanState::Plain;
         } else {
@@ -134,6 +179,8 @@ std::string ExpandReferences(TXMLObject* database, std::int32_t pluginId, std::s
   }
   return result;
 }
+
+}  // namespace
 
 std::string GetVariableText(TXMLObject* database, std::int32_t pluginId, const std::string& name,
                             const std::string& defaultValue) {

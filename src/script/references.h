@@ -5,6 +5,7 @@
 // steered by the variable's flags, so references nest; runaway nesting is
 // cut off with a message in the text rather than an error.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@ class TXMLObject;
 
 // Nested expansions allowed on one thread before the text is given up.
 inline constexpr int kMaxReferenceDepth = 100;
+// Characters one outermost expansion may scan and produce, nested expansions
+// included, before the whole text is given up as an infinite reference.
+inline constexpr std::size_t kMaxReferenceWork = std::size_t{1} << 24;
 
 // `database` is the main database or a package; null stands for the main
 // database. `pluginId` is 0 for the engine. With `evaluateHash` off a

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "engine/install_mode.h"
@@ -38,6 +39,12 @@ TEST(PresetupEntries, OnlyNamesThatStayInTheirFolderAreExtracted) {
   EXPECT_FALSE(IsContainedEntryName("\\Windows\\x"));
   EXPECT_FALSE(IsContainedEntryName("C:\\x"));
   EXPECT_FALSE(IsContainedEntryName("C:x"));
+  // Windows drops trailing dots and spaces, so these would not name what
+  // they say (and "..." parts climb on some systems).
+  for (const char* name : {".. \\x", ".. .\\x", "a\\...\\x", "a\\ \\x", "a\\.", "a\\\\x", "a\\", ". "}) {
+    EXPECT_FALSE(IsContainedEntryName(name)) << name;
+  }
+  EXPECT_TRUE(IsContainedEntryName(".config\\ a b"));
 }
 
 TEST(PresetupEntries, PicturesAndRegionsComeBeforeTheProgressWindow) {
@@ -70,9 +77,78 @@ TEST(SplashSettings, TheLastEightBytesGiveSecondsAndOpacity) {
   EXPECT_EQ(settings->MinimumMilliseconds, 3000u);
   EXPECT_EQ(settings->Opacity, 50);
   EXPECT_FALSE(ReadSplashSettings("short"));
-  // A huge display time is held at the longest wait the clock can measure.
+  // No package holds the setup for long: a huge display time is capped.
   EXPECT_EQ(ReadSplashSettings(LittleEndianPair(0xFFFFFFFF, 100))->MinimumMilliseconds,
-            0xFFFFFFFFu);
+            kMaxSplashMilliseconds);
+  EXPECT_EQ(ReadSplashSettings(LittleEndianPair(20, 100))->MinimumMilliseconds, 20'000u);
+  EXPECT_EQ(ReadSplashSettings(LittleEndianPair(21, 100))->MinimumMilliseconds, 20'000u);
+}
+
+TEST(PresetupProgress, HugeOrInvalidPresetupSizesCannotOverflowTheTotal) {
+  EXPECT_EQ(AddPresetupSize(10, 1536.0), 1546);
+  EXPECT_EQ(AddPresetupSize(10, -5.0), 10);
+  EXPECT_EQ(AddPresetupSize(10, std::numeric_limits<double>::quiet_NaN()), 10);
+  const std::int64_t limit = std::int64_t{1} << 62;
+  EXPECT_EQ(AddPresetupSize(0, 9.3e18), limit);  // 2^63 - 512 and more
+  EXPECT_EQ(AddPresetupSize(limit - 1, 1e10), limit);
+  EXPECT_EQ(AddPresetupSize(0, std::numeric_limits<double>::infinity()), limit);
+  // So the free-space check asks for more than any disk has.
+  EXPECT_GT(RequiredFreeKB(AddPresetupSize(AddPresetupSize(0, 9.3e18), 9.3e18)), std::int64_t{1} << 50);
+}
+
+// A bitmap file as the builder would ship it: file and info header, then
+// `pixelBytes` of pixels; `fields` overrides (offset, value, width).
+std::string Bitmap(std::int32_t width, std::int32_t height, std::uint16_t bits, std::size_t pixelBytes,
+                   std::uint32_t compression = 0) {
+  std::string bytes(54, '\0');
+  auto put = [&](std::size_t offset, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  put(2, static_cast<std::uint32_t>(54 + pixelBytes), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<std::uint32_t>(width), 4);
+  put(22, static_cast<std::uint32_t>(height), 4);
+  put(26, 1, 2);
+  put(28, bits, 2);
+  put(30, compression, 4);
+  put(34, static_cast<std::uint32_t>(pixelBytes), 4);
+  return bytes + std::string(pixelBytes, '\x7f');
+}
+
+TEST(PresetupPictures, BitmapHeadersMustMatchTheFile) {
+  struct Case {
+    std::string bytes;
+    bool sound;
+  };
+  const Case cases[] = {
+      {Bitmap(200, 100, 24, 600 * 100), true},        // rows of 600 bytes
+      {Bitmap(201, 100, 24, 604 * 100), true},        // padded to 4 bytes
+      {Bitmap(201, 100, 24, 604 * 100 - 1), false},   // one byte short
+      {Bitmap(200, -100, 24, 600 * 100), true},       // top-down
+      {Bitmap(16, 16, 1, 4 * 16), true},
+      {Bitmap(30000, 30000, 24, 8), false},           // claims 2.7 GB in a tiny file
+      {Bitmap(200, 200, 24, 8), false},
+      {Bitmap(0, 10, 24, 0), false},
+      {Bitmap(40000, 1, 8, 40000), false},            // beyond any sane picture
+      {Bitmap(10, 10, 7, 400), false},                // no such pixel size
+      {Bitmap(10, 10, 8, 30, 1), true},               // run-length data of its stated size
+      {Bitmap(10, 10, 24, 400, 1), false},            // RLE8 needs 8 bits
+      {Bitmap(10, 10, 8, 400, 4), false},             // JPEG inside a bitmap: not for us
+      {"BM" + std::string(10, '\0'), false},
+      {"PK" + Bitmap(1, 1, 24, 4).substr(2), false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsSoundBitmap(c.bytes, c.bytes.size()), c.sound) << testing::PrintToString(c.bytes.substr(0, 40));
+  }
+  // The pixel offset must lie after the headers and inside the file.
+  std::string early = Bitmap(2, 2, 24, 16);
+  early[10] = 20;
+  EXPECT_FALSE(IsSoundBitmap(early, early.size()));
+  const std::string whole = Bitmap(2, 2, 24, 16);
+  EXPECT_FALSE(IsSoundBitmap(whole, 40));
 }
 
 TEST(SplashSettings, OnlyOpacitiesBelowAHundredMakeTheSplashTranslucent) {

@@ -692,6 +692,58 @@ TEST_F(CrossThreadTest, HandlerOnTheDispatchingThreadMaySendAgain) {
   EXPECT_EQ(mailbox.Served(), 1) << "the nested send ran directly";
 }
 
+// A routine that cannot hand the request over (no window) or breaks its
+// contract by raising: the sender gets 0 or the exception, its in-block is
+// freed as asked, no handler runs, and no pending entry is left behind for
+// a later request at the same address to find.
+TEST_F(CrossThreadTest, FailedDeliveriesLeaveNothingPending) {
+  MessageHandlers own;
+  own.Plugins = [&](std::int32_t, std::int32_t, const std::string&, std::int32_t, std::int32_t, bool) {
+    ADD_FAILURE() << "a handler ran for a request that never arrived";
+    return 1;
+  };
+  ScopedHandlers scoped(std::move(own));
+  std::size_t pendingDuringDelivery = 0;
+  CrossThreadRequest* keptByTheThrowingRoutine = nullptr;
+  for (const bool raise : {false, true}) {
+    ScopedDelivery failing([&](CrossThreadRequest* request, std::int32_t& result) -> bool {
+      pendingDuringDelivery = PendingCrossThreadSends();
+      result = 55;
+      if (raise) {
+        keptByTheThrowingRoutine = request;
+        throw std::runtime_error("no window");
+      }
+      return false;
+    });
+    std::int32_t answer = -1;
+    std::int32_t in = 0;
+    std::string caught;
+    RunOnWorker(mailbox, [&] {
+      in = NewParamsBlock({"x"});
+      try {
+        answer = SendMessageById(0, EV_START, in, false, true, 0);
+      } catch (const std::runtime_error& error) {
+        caught = error.what();
+      }
+    });
+    EXPECT_EQ(pendingDuringDelivery, 1u) << raise;
+    EXPECT_EQ(PendingCrossThreadSends(), 0u) << raise;
+    if (raise) {
+      EXPECT_EQ(caught, "no window");
+      // Whether a raising routine handed the record over is unknown, so the
+      // sender left it (and the in-block it carries) alone.
+      ASSERT_NE(keptByTheThrowingRoutine, nullptr);
+      EXPECT_EQ(keptByTheThrowingRoutine->InBlock, in);
+      DestroyBlock(in);
+      delete keptByTheThrowingRoutine;
+    } else {
+      EXPECT_EQ(answer, 0) << "the routine's answer counts only for a delivered request";
+      EXPECT_FALSE(BlockExists(in));
+    }
+  }
+  EXPECT_EQ(mailbox.Served(), 0);
+}
+
 TEST_F(DispatchTest, WithoutDeliveryAWorkerSendRunsNoHandler) {
   ScopedDelivery none{CrossThreadDelivery{}};
   std::int32_t answer = -1;

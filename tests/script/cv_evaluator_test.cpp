@@ -83,6 +83,39 @@ TEST_F(Expressions, GroupingOfThreePriorityLevels) {
   EXPECT_EQ(Eval("14 = (2 + 3 * 4)"), "1");
 }
 
+// Each pair of neighbouring priority levels, pinned by an expression whose
+// value changes when the two levels are made equal or swapped: or (1), and
+// (2), the comparisons (3), + - & (4), * / (5), and := (0) below them all.
+TEST_F(Expressions, EveryOperatorBindsAtItsOwnLevel) {
+  const struct {
+    const char* expression;
+    const char* value;
+  } cases[] = {
+      {"1 = 1 and 2 = 2", "1"},  // the commonest condition there is
+      {"1 <> 2 and 3 <> 4", "1"},
+      {"1 < 2 and 2 < 1", "0"},
+      {"1 > 2 or 2 > 1", "1"},
+      {"1 or 1 and 0", "1"},
+      {"0 and 1 or 1", "1"},
+      {"3 = 1 + 2", "1"},
+      {"1 <> 1 + 1", "1"},
+      {"1 < 0 + 2", "1"},
+      {"2 > 1 + 1", "0"},
+      {"2 <= 1 + 1", "1"},
+      {"3 >= 1 + 2", "1"},
+      {"11 in 1 & 1", "1"},
+      {"'ab' = 'a' & 'b'", "1"},
+      {"1 + 2 * 3", "7"},
+      {"8 - 4 / 2", "6"},
+      {"'a' & 2 * 3", "a6"},
+      {"1 + 2 & 3", "33"},  // one level: from the left
+      {"1 & 2 - 3", "9"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Eval(c.expression), c.value) << c.expression;
+  EXPECT_EQ(Eval("Flag := 0 or 1"), "1");
+  EXPECT_EQ(GetVar(db_.get(), "Flag", ""), "1") << "the assignment takes the whole right side";
+}
+
 TEST_F(Expressions, ComparisonsAndLogic) {
   EXPECT_EQ(Eval("1.0 = 1"), "0") << "= compares text";
   EXPECT_EQ(Eval("1.0 <= 1"), "1") << "ordering compares numbers";

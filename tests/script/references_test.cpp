@@ -94,6 +94,26 @@ TEST_F(References, VariableNamingItselfStops) {
   EXPECT_EQ(Expand("%AppName%"), "Demo");
 }
 
+// A value naming itself twice doubles the work at every level: within the
+// depth limit that is 2^100 expansions. The whole expansion is given up as
+// an infinite reference once it has done far more than any real text needs.
+TEST_F(References, SelfReferenceThatMultipliesEndsAsAnInfiniteReference) {
+  SetVar(db_.get(), "Twice", "%Twice%%Twice%");
+  SetVar(db_.get(), "Title", "Setup of %Twice%");
+  const std::string message = "***** Infinite reference in the string \"%Twice%%Twice%\" *****";
+  EXPECT_EQ(Expand("%Twice%"), message);
+  EXPECT_EQ(GetVariableText(db_.get(), 0, "Title", ""),
+            "***** Infinite reference in the string \"Setup of %Twice%\" *****");
+  // A long text that is not a loop stays whole, and the budget is free again.
+  const std::string many = [] {
+    std::string text;
+    for (int i = 0; i < 5000; ++i) text += "%InstallDir%;";
+    return text;
+  }();
+  EXPECT_EQ(Expand(many).size(), 5000 * std::string("C:\\Apps\\Demo;").size());
+  EXPECT_EQ(Expand("%AppName%"), "Demo");
+}
+
 TEST_F(References, FlagsSteerTheReexpansionOfAValue) {
   EXPECT_EQ(Expand("%Raw%"), "%AppName%");
   EXPECT_EQ(Expand("%Names%"), "%AppName% #1+1#");

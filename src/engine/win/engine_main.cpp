@@ -7,8 +7,11 @@
 #include "engine/startup_switches.h"
 #include "engine/win/engine.h"
 #include "engine/win/engine_operations.h"
+#include "engine/work_folder_rules.h"
 #include "install/win/restart_file_operations.h"
+#include "platform/paths.h"
 #include "platform/unique_name.h"
+#include "platform/win/file_access.h"
 #include "platform/win/file_system.h"
 #include "platform/date_time.h"
 #include "platform/win/message_box.h"
@@ -55,6 +58,21 @@ bool CreateWorkFolders(SetupOperations& operations, RunState& run) {
   return true;
 }
 
+// A folder named by "/resume:" is one of the engine's own work folders when it
+// was made directly in the temporary root under a unique name and holds what
+// the start of every run that could save a state wrote into it. Anything else
+// (a user's folder, a drive root) is never deleted.
+bool IsOwnWorkFolder(const std::string& folder) {
+  const std::string full = IncludeBackslash(LongFullPath(folder));
+  const DWORD attributes = GetFileAttributesA(full.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return false;
+  }
+  return HasWorkFolderShape(full, LongFullPath(TempRoot())) && FileExists(full + "unpack.dll") &&
+         FileExists(full + "Resume.exe");
+}
+
 }  // namespace
 
 int EngineMain(SetupOperations& operations, const ArgumentList& args) {
@@ -71,9 +89,16 @@ int EngineMain(SetupOperations& operations, const ArgumentList& args) {
     bool startupFailed = false;
     if (switches.ResumeFolder) {
       run.ResumeMode = true;
-      startedToResume = true;
-      run.WorkFolder = *switches.ResumeFolder;
-      if (!operations.LoadResumeState()) {
+      // Only the engine's registered copy of itself goes away after a resume;
+      // a setup file started with a stray switch stays where it is.
+      startedToResume = HasResumeCopyShape(LongFullPath(ModuleFileName()), LongFullPath(TempRoot()));
+      if (IsOwnWorkFolder(*switches.ResumeFolder)) {
+        run.WorkFolder = *switches.ResumeFolder;
+        if (!operations.LoadResumeState()) {
+          ShowError("Cannot resume installation.");
+          startupFailed = true;
+        }
+      } else {
         ShowError("Cannot resume installation.");
         startupFailed = true;
       }

@@ -2,12 +2,15 @@
 
 #include <vector>
 
+#include "engine/presetup_rules.h"
 #include "engine/win/main_window.h"
+#include "platform/file_io.h"
 
 namespace cv {
 namespace {
 
 constexpr char kPictureProperty[] = "CorvPicture";
+constexpr char kDismissedProperty[] = "CorvDismissed";
 
 LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -28,8 +31,18 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_ERASEBKGND:
       // The picture covers the whole window; erasing first would flicker.
       return 1;
+    case WM_LBUTTONDOWN:
+      SetPropA(window, kDismissedProperty, reinterpret_cast<HANDLE>(1));
+      return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) {
+        SetPropA(window, kDismissedProperty, reinterpret_cast<HANDLE>(1));
+        return 0;
+      }
+      break;
     case WM_NCDESTROY:
       RemovePropA(window, kPictureProperty);
+      RemovePropA(window, kDismissedProperty);
       break;
     default:
       break;
@@ -67,6 +80,10 @@ HRGN LoadRegionFile(const std::string& path) {
 
 bool Picture::Load(const std::string& path) {
   Reset();
+  // The system's loader trusts the headers; a picture whose headers claim
+  // more pixels than its file holds is shown as none.
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes) || !IsSoundBitmap(bytes, bytes.size())) return false;
   bitmap_ = static_cast<HBITMAP>(
       LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
   if (!bitmap_) return false;
@@ -81,6 +98,8 @@ void Picture::Reset() {
   bitmap_ = nullptr;
   size_ = {};
 }
+
+bool PictureDismissed(HWND window) { return GetPropA(window, kDismissedProperty) != nullptr; }
 
 HWND CreatePictureWindow(const char* title, const Picture& picture, POINT position, HWND owner) {
   HWND window = CreateWindowExA(0, kMainWindowClass, title, WS_POPUP, position.x, position.y,

@@ -40,4 +40,7 @@ class Picture {
 // `picture` (which must outlive it). Null when it cannot be created.
 HWND CreatePictureWindow(const char* title, const Picture& picture, POINT position, HWND owner);
 
+// True once the user clicked the picture window or pressed Esc in it.
+bool PictureDismissed(HWND window);
+
 }  // namespace cv

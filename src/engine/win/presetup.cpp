@@ -52,7 +52,7 @@ bool Presetup::Run() {
   TcvPackages& packages = *database_.Packages;
   for (int i = 0; i < packages.Count(); ++i) {
     const TcvPackage* package = packages.Package(i);
-    if (package && !package->Prepared) total_ += static_cast<std::int64_t>(package->PresetupSize);
+    if (package && !package->Prepared) total_ = AddPresetupSize(total_, package->PresetupSize);
   }
   if (DiskFreeKB(cv::Run().WorkFolder) < RequiredFreeKB(total_)) {
     ShowErrorBox("Error", "Insufficient free disk space.");

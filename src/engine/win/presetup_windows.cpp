@@ -84,9 +84,19 @@ void SplashWindow::Show(const std::string& path, HWND owner) {
 
 void SplashWindow::End() {
   if (window_) {
-    // A wrapped tick count (now before the moment shown) also ends the wait.
-    for (DWORD now = GetTickCount(); now >= shownAt_ && now - shownAt_ < minimumMilliseconds_;
+    // The rest of the display time, which a click or Esc cuts short: the
+    // splash is the only window now, so it takes the keyboard. A wrapped
+    // tick count (now before the moment shown) also ends the wait.
+    bool focused = false;
+    for (DWORD now = GetTickCount(); now >= shownAt_ && now - shownAt_ < minimumMilliseconds_ &&
+                                     !PictureDismissed(window_);
          now = GetTickCount()) {
+      if (!focused) {
+        SetForegroundWindow(window_);
+        SetFocus(window_);
+        focused = true;
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, minimumMilliseconds_ - (now - shownAt_), QS_ALLINPUT);
       PumpMessages();
     }
     DestroyWindow(window_);

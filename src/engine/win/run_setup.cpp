@@ -18,6 +18,7 @@
 #include "platform/paths.h"
 #include "platform/system_info.h"
 #include "platform/win/message_box.h"
+#include "platform/win/system_error.h"
 #include "platform/win/registry_value.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_store.h"
@@ -263,12 +264,20 @@ bool SetupRun::Main() {
 
   const std::string mutexName = ops_.GetVar("AppID", "App") + " setup";
   mutex_ = CreateMutexA(nullptr, FALSE, mutexName.c_str());
-  if (mutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {
+  // Only an existing mutex means another copy runs; a name Windows refuses
+  // (a backslash in AppID) is a fault of the package, reported as such.
+  const DWORD mutexError = GetLastError();
+  if (mutex_ && mutexError == ERROR_ALREADY_EXISTS) {
     CloseHandle(mutex_);
     mutex_ = nullptr;
   }
 
   if (!ChooseLanguage()) return false;
+  if (!mutex_ && mutexError != ERROR_ALREADY_EXISTS) {
+    ShowError(FormatText("Cannot create the mutex \"%s\" that keeps this setup from running twice: %s",
+                         {mutexName, SystemErrorText(mutexError)}));
+    return false;
+  }
   if (!mutex_) {
     ShowWarning(FormatText(EngineString(ops_, 21), {ops_.GetVar("AppName", "")}));
     return false;

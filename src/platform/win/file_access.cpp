@@ -44,6 +44,16 @@ std::string ShortPathName(const std::string& path) {
   }
 }
 
+std::string LongFullPath(const std::string& path) {
+  char full[MAX_PATH * 2];
+  const DWORD fullLength = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (fullLength == 0 || fullLength >= sizeof full) return path;
+  char longer[MAX_PATH * 2];
+  const DWORD longLength = GetLongPathNameA(full, longer, sizeof longer);
+  if (longLength == 0 || longLength >= sizeof longer) return std::string(full, fullLength);
+  return std::string(longer, longLength);
+}
+
 bool OverwriteFile(const std::string& path, std::string_view bytes) {
   if (bytes.size() > MAXDWORD) return false;
   // Refused here rather than left to the open, which privileged callers and

@@ -24,6 +24,11 @@ std::int64_t FileSizeOf(const std::string& path);
 // the system gives none.
 std::string ShortPathName(const std::string& path);
 
+// The absolute path with every existing part in its long form, so that two
+// spellings of one place (relative, 8.3 names, "." and "..") compare equal;
+// `path` itself when Windows cannot resolve it.
+std::string LongFullPath(const std::string& path);
+
 // Writes `bytes` from the start of the file, which is opened for writing when
 // it exists and created otherwise, and cuts it after them. Unlike
 // WriteWholeFile the file stays the same file (attributes, creation time,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <vector>
 
 #include "child_process.h"
 #include "dialog_watcher.h"
@@ -98,42 +99,102 @@ TEST_F(EngineProcessTest, FreshStartBuildsItsWorkFolderAndRemovesItAfterTheFailu
   EXPECT_EQ(watcher.Seen().size(), 1u);
 }
 
+// A work folder as a run that saved its state leaves it: directly in the
+// temporary root under a unique name, with the library and the resume copy.
+std::string MakeWorkFolder(const std::string& tempRoot, const std::string& name) {
+  const std::string folder = tempRoot + name + "\\";
+  EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  EXPECT_TRUE(test::WriteFileBytes(folder + "unpack.dll", "library"));
+  EXPECT_TRUE(test::WriteFileBytes(folder + "Resume.exe", "engine"));
+  EXPECT_TRUE(test::WriteFileBytes(folder + "MainDB", "saved"));
+  return folder;
+}
+
+// The engine as a resume registration copies it: "cv" and six base-32
+// characters in the temporary root.
+std::string CopyEngineAsResumeCopy(const std::string& tempRoot) {
+  const std::string copy = tempRoot + "cv0A1B2C.exe";
+  EXPECT_TRUE(CopyFileA(EnginePath().c_str(), copy.c_str(), FALSE));
+  return copy;
+}
+
+// Runs the engine and answers its boxes; the texts of the boxes it showed.
+std::vector<std::string> RunToTheEnd(const std::string& commandLine,
+                                     const std::map<std::string, std::string>& environment) {
+  test::DialogWatcher watcher(kNoProcess);
+  test::ChildProcess engine(commandLine, environment);
+  EXPECT_TRUE(engine.Started());
+  if (!engine.Started()) return {};
+  watcher.SetProcess(engine.Id());
+  EXPECT_TRUE(engine.Wait(60000));
+  EXPECT_EQ(engine.ExitCode(), kFailureExitCode);
+  std::vector<std::string> texts;
+  for (const auto& box : watcher.Seen()) {
+    EXPECT_EQ(box.Caption, "Error");
+    EXPECT_EQ(box.Icon, test::DialogIcon::Error);
+    texts.push_back(box.Text);
+  }
+  return texts;
+}
+
 // A resumed run whose saved state cannot be read ends with the resume
-// message, removes the resume folder and deletes its own program copy.
+// message, removes its work folder and deletes its own program copy.
 void ExpectFailedResume(const std::string& commandLine, const std::string& resumeFolder,
                         const std::string& engineCopy,
                         const std::map<std::string, std::string>& environment) {
-  test::DialogWatcher watcher(kNoProcess);
-  test::ChildProcess engine(commandLine, environment);
-  ASSERT_TRUE(engine.Started());
-  watcher.SetProcess(engine.Id());
-  ASSERT_TRUE(engine.Wait(60000));
-  EXPECT_EQ(engine.ExitCode(), kFailureExitCode);
-  const auto seen = watcher.Seen();
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].Text, "Resuming an installation is not available in this build.");
-  EXPECT_EQ(seen[1].Caption, "Error");
-  EXPECT_EQ(seen[1].Text, "Cannot resume installation.");
-  EXPECT_EQ(seen[1].Icon, test::DialogIcon::Error);
+  const auto texts = RunToTheEnd(commandLine, environment);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Resuming an installation is not available in this build.",
+                                             "Cannot resume installation."}));
   EXPECT_FALSE(test::PathExists(resumeFolder));
   EXPECT_TRUE(WaitUntilGone(engineCopy, 30000)) << "the restart copy of the engine was left";
 }
 
 TEST_F(EngineProcessTest, ResumeSwitchInUpperCaseWithQuotedFolder) {
-  const std::string copy = CopyEngineTo(place_.Path() + "program\\");
-  const std::string resume = place_.Path() + "saved run";
-  ASSERT_TRUE(CreateDirectoryA(resume.c_str(), nullptr));
-  ASSERT_TRUE(test::WriteFileBytes(resume + "\\MainDB", "saved"));
-  ExpectFailedResume(Quoted(copy) + " /RESUME:" + Quoted(resume), resume, copy, Environment());
+  const std::string copy = CopyEngineAsResumeCopy(temp_.Path());
+  const std::string resume = MakeWorkFolder(temp_.Path(), "0K3V5T1A");
+  ExpectFailedResume(Quoted(copy) + " /RESUME:" + Quoted(resume.substr(0, resume.size() - 1)), resume,
+                     copy, Environment());
   // The work folder of a resumed run is the saved one: nothing new appeared.
   EXPECT_TRUE(test::FolderEntries(temp_.Path()).empty());
 }
 
 TEST_F(EngineProcessTest, ResumeSwitchInLowerCaseWithoutQuotes) {
-  const std::string copy = CopyEngineTo(place_.Path() + "program\\");
-  const std::string resume = place_.Path() + "savedrun";
-  ASSERT_TRUE(CreateDirectoryA(resume.c_str(), nullptr));
-  ExpectFailedResume(Quoted(copy) + " -resume:" + resume + "\\", resume, copy, Environment());
+  const std::string copy = CopyEngineAsResumeCopy(temp_.Path());
+  const std::string resume = MakeWorkFolder(temp_.Path(), "0k3v5t1b");
+  ExpectFailedResume(Quoted(copy) + " -resume:" + resume, resume, copy, Environment());
+}
+
+// "/resume:" names a folder to delete, and anyone can write a command line:
+// only the engine's own work folders go, and only its own resume copy
+// deletes itself. Everything else stays as it was.
+TEST_F(EngineProcessTest, ResumeNeverDeletesWhatIsNotTheEnginesOwn) {
+  const std::string program = CopyEngineTo(place_.Path() + "program\\");
+  const std::string documents = place_.Path() + "My Documents\\";
+  ASSERT_TRUE(CreateDirectoryA(documents.c_str(), nullptr));
+  ASSERT_TRUE(test::WriteFileBytes(documents + "letter.txt", "Dear user"));
+  ASSERT_TRUE(test::WriteFileBytes(documents + "MainDB", "not a database"));
+  // Shaped like a work folder, but not in the temporary root; in the root,
+  // but without what every work folder holds; the whole drive.
+  const std::string elsewhere = MakeWorkFolder(place_.Path(), "0K3V5T1C");
+  const std::string hollow = temp_.Path() + "0K3V5T1D\\";
+  ASSERT_TRUE(CreateDirectoryA(hollow.c_str(), nullptr));
+  ASSERT_TRUE(test::WriteFileBytes(hollow + "MainDB", "saved"));
+  const std::string marker = "C:\\corvane-resume-guard.txt";
+  ASSERT_TRUE(test::WriteFileBytes(marker, "stays"));
+
+  for (const std::string& folder : {documents, elsewhere, hollow, std::string("C:\\")}) {
+    const auto texts = RunToTheEnd(Quoted(program) + " /resume:" + Quoted(folder), Environment());
+    EXPECT_EQ(texts, std::vector<std::string>{"Cannot resume installation."}) << folder;
+    EXPECT_TRUE(test::PathExists(folder)) << folder;
+  }
+  EXPECT_EQ(test::ReadFileBytes(documents + "letter.txt"), "Dear user");
+  EXPECT_EQ(test::ReadFileBytes(elsewhere + "MainDB"), "saved");
+  EXPECT_EQ(test::ReadFileBytes(hollow + "MainDB"), "saved");
+  EXPECT_EQ(test::ReadFileBytes(marker), "stays");
+  DeleteFileA(marker.c_str());
+  // A setup file started with a stray switch is not the resume copy.
+  Sleep(500);
+  EXPECT_TRUE(test::PathExists(program));
 }
 
 TEST_F(EngineProcessTest, ResumeWithoutColonIsAnOrdinaryStart) {

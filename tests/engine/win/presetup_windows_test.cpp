@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/win/main_window.h"
@@ -114,6 +116,41 @@ TEST_F(PresetupWindowsTest, AnOpaqueSplashIsNoLayeredWindowAndABadFileShowsNothi
   EXPECT_EQ(none.Handle(), nullptr);
   none.Show(Write("text.bmp", "not a bitmap at all"), main_.Handle());
   EXPECT_EQ(none.Handle(), nullptr);
+}
+
+// A package cannot hold the setup with its splash: the display time is
+// capped, and a click or Esc ends the wait at once.
+TEST_F(PresetupWindowsTest, AClickOrEscEndsALongSplash) {
+  const std::string path = Write("splash.bmp", BitmapFile(40, 30, RGB(0, 90, 0), SplashTail(0xFFFFFFFF, 100)));
+  for (const UINT message : {WM_LBUTTONDOWN, WM_KEYDOWN}) {
+    SplashWindow splash;
+    splash.Show(path, main_.Handle());
+    ASSERT_TRUE(splash.Visible());
+    HWND window = splash.Handle();
+    PostMessageA(window, message, message == WM_KEYDOWN ? VK_ESCAPE : MK_LBUTTON, 0);
+    const DWORD start = GetTickCount();
+    splash.End();
+    EXPECT_LT(GetTickCount() - start, 10'000u) << "the splash outlived the user's " << message;
+    EXPECT_FALSE(IsWindow(window));
+  }
+}
+
+// A picture whose headers claim more pixels than its file holds would make
+// the system's loader read past the file: it is shown as none.
+TEST_F(PresetupWindowsTest, PicturesWithLyingHeadersShowNothing) {
+  for (const auto& [width, height] : {std::pair{30000, 30000}, std::pair{200, 200}}) {
+    std::string bytes = BitmapFile(2, 2, RGB(1, 2, 3), SplashTail(1, 100));
+    BITMAPINFOHEADER info;
+    std::memcpy(&info, bytes.data() + sizeof(BITMAPFILEHEADER), sizeof info);
+    info.biWidth = width;
+    info.biHeight = height;
+    std::memcpy(bytes.data() + sizeof(BITMAPFILEHEADER), &info, sizeof info);
+    SplashWindow splash;
+    splash.Show(Write("splash.bmp", bytes), main_.Handle());
+    EXPECT_EQ(splash.Handle(), nullptr) << width;
+    Picture picture;
+    EXPECT_FALSE(picture.Load(folder_.Path() + "splash.bmp"));
+  }
 }
 
 TEST_F(PresetupWindowsTest, WithoutAPictureTheProgressWindowIsTheBuiltInDialog) {

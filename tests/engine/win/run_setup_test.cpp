@@ -215,6 +215,22 @@ TEST_F(RunSetupTest, SecondCopyOfTheSameSetupIsRefused) {
   CloseHandle(first);
 }
 
+// Windows refuses a mutex name with a backslash outside its namespaces: that
+// is a fault of the package, not a second copy running.
+TEST_F(RunSetupTest, MutexThatCannotBeCreatedIsReportedAsSuch) {
+  ops_.Variables["APPID"] = "Vendor\\Product";
+  EXPECT_FALSE(RunFlow());
+  ASSERT_TRUE(watcher_.WaitForCount(1, 5000));
+  const auto seen = watcher_.Seen();
+  EXPECT_EQ(seen[0].Icon, DialogIcon::Error);
+  EXPECT_EQ(seen[0].Text.rfind("Cannot create the mutex \"Vendor\\Product setup\" that keeps this setup from "
+                               "running twice: ", 0),
+            0u)
+      << seen[0].Text;
+  EXPECT_EQ(seen[0].Text.find("already running"), std::string::npos);
+  EXPECT_FALSE(ops_.Called("LoadPlugins 0"));
+}
+
 TEST_F(RunSetupTest, UnsupportedSystemShowsTheLanguageStringAsWarning) {
   ops_.Variables["SUPPORTEDOS"] = "9x,95";
   EXPECT_FALSE(RunFlow());

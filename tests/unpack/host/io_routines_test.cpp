@@ -37,8 +37,10 @@ class CountingFileSystem final : public unpack::FileSystem {
     return unpack::NativeFileSystem().SetDosTime(path, date, time);
   }
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override {
+    attributesSet[fs::path(path).filename().string()] = attributes;
     return unpack::NativeFileSystem().SetAttributes(path, attributes);
   }
+  std::map<std::string, std::uint32_t> attributesSet;
   bool Remove(const std::string& path) override { return unpack::NativeFileSystem().Remove(path); }
 
  private:
@@ -114,6 +116,31 @@ TEST(IoRoutines, DataBlocksAreReadWithoutAskingForThePosition) {
   // Two reads per block (header and payload); seeks only to start a pass.
   EXPECT_GE(fileSystem.counts.reads, 128);
   EXPECT_LT(fileSystem.counts.seeks, 16);
+}
+
+// Of a member's attributes only read-only, hidden, system and archive
+// (0x27) reach the file: a cabinet's "execute after extraction" (0x40),
+// UTF-8 name (0x80) or folder bits must not make the output something else.
+TEST(IoRoutines, OnlyTheFourFileAttributesArePassedOn) {
+  Scratch scratch;
+  std::vector<CabinetFile> files;
+  const std::uint16_t cases[] = {0x01, 0x02, 0x04, 0x20, 0x27, 0x40, 0x80, 0x10, 0xFFFF, 0x00};
+  for (const std::uint16_t attributes : cases) {
+    CabinetFile file{"f" + std::to_string(attributes) + ".txt", "x"};
+    file.Attributes = attributes;
+    files.push_back(file);
+  }
+  const std::string container = scratch.Path("attributes.cab");
+  WriteFile(container, BuildCabinet(files));
+  CountingFileSystem fileSystem;
+  Harness harness;
+  harness.output = scratch.Path("out/");
+  ASSERT_EQ(ExtractWith(fileSystem, container, false, false), 1);
+  for (const std::uint16_t attributes : cases) {
+    const std::string name = "f" + std::to_string(attributes) + ".txt";
+    ASSERT_EQ(fileSystem.attributesSet.count(name), 1u) << name;
+    EXPECT_EQ(fileSystem.attributesSet[name], attributes & 0x27u) << name;
+  }
 }
 
 // Payloads of every length modulo the machine word, scrambled behind an odd

@@ -116,5 +116,38 @@ TEST(MspackSearchCabinets, SignatureNeedsTheZeroReservedField) {
   EXPECT_TRUE(harness.files.empty());
 }
 
+
+// The LZX and Quantum window sizes come from a folder's header. Sizes outside
+// what each method allows are refused before anything is shifted by them
+// (the library's own code shifted first, undefined for 31 places, which the
+// sanitizers stop on).
+TEST(MspackWindowSizes, OutOfRangeWindowSizesFailTheFolderCleanly) {
+  const std::string original = ReadFile(MspackTestFiles() + "/mszip_lzx_qtm.cab");
+  ASSERT_GT(original.size(), 60u);
+  // CFHEADER is 36 bytes, each CFFOLDER 8, its compression type at 6: the
+  // method in the low nibble, the window bits in the high byte.
+  const struct {
+    int folder;
+    int method;
+    const char* member;
+    std::vector<int> bits;
+  } cases[] = {{1, 3, "lzx.txt", {14, 22, 31}}, {2, 2, "qtm.txt", {9, 22, 31}}};
+  for (const auto& c : cases) {
+    const std::size_t typeOffset = 36 + 8 * c.folder + 6;
+    ASSERT_EQ(original[typeOffset] & 0x0F, c.method);
+    for (const int bits : c.bits) {
+      std::string damaged = original;
+      damaged[typeOffset + 1] = static_cast<char>(bits);
+      Scratch scratch;
+      const std::string cabinet = scratch.Path("damaged.cab");
+      WriteFile(cabinet, damaged);
+      Harness harness;
+      harness.output = scratch.Path("out/");
+      EXPECT_EQ(harness.Extract(cabinet), 0) << c.member << " " << bits;
+      EXPECT_FALSE(fs::exists(harness.output + c.member)) << c.member << " " << bits;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace cv::test
