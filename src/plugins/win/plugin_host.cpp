@@ -8,6 +8,7 @@
 #include "database/plugin_config.h"
 #include "database/variable_access.h"
 #include "platform/format_text.h"
+#include "platform/win/library.h"
 #include "platform/win/message_box.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
@@ -164,7 +165,7 @@ bool LoadPlugin(TcvPackage& package, const std::string& path) {
   if (startupRecord.EngineVersion == 0) PreparePluginStartupRecord();
   // By full path only, and with the plug-in's own folder searched first for
   // what it imports, so that nothing is taken from the current folder.
-  const HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const HMODULE module = LoadLibraryQuiet(path, LoadMode::AlteredSearchPath);
   if (!module) return false;
   auto plugin = std::make_unique<TPlugin>();
   plugin->Path = path;
