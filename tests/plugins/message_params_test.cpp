@@ -376,9 +376,6 @@ TEST(ParamsBlock, ThreadsCreatingAndFillingBlocksAtOnceGetDistinctBlocks) {
   for (std::int32_t id : all) DestroyBlock(id);
 }
 
-}  // namespace
-}  // namespace cv
-
 TEST(ParamsBlock, HandedOutTextOutlivesLaterWritesToItsBlock) {
   BlockGuard block(NewParamsBlock({"first"}));
   const char* text = GetStrData(block.Id(), 0);
@@ -391,3 +388,6 @@ TEST(ParamsBlock, HandedOutTextOutlivesLaterWritesToItsBlock) {
   SetStr(block.Id(), 0, "first");
   EXPECT_EQ(GetStrData(block.Id(), 0), text) << "the same text shares its copy";
 }
+
+}  // namespace
+}  // namespace cv
