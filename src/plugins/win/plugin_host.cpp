@@ -106,6 +106,13 @@ std::vector<std::string> DllsIn(const std::string& folder) {
   return found;
 }
 
+// "X:\..." or "\\server\...": a path the loader takes as it stands.
+bool IsFullPath(const std::string& path) {
+  const bool drive = path.size() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  const bool share = path.size() > 2 && path[0] == '\\' && path[1] == '\\';
+  return drive || share;
+}
+
 std::size_t IndexOf(const TPlugin* plugin) {
   TPluginList& list = Plugins();
   for (std::size_t i = 0; i < list.size(); ++i) {
@@ -163,6 +170,8 @@ bool LoadPlugins(TcvPackage& package) {
 
 bool LoadPlugin(TcvPackage& package, const std::string& path) {
   if (startupRecord.EngineVersion == 0) PreparePluginStartupRecord();
+  // A bare name would be looked for along the search path.
+  if (!IsFullPath(path)) return false;
   // By full path only, and with the plug-in's own folder searched first for
   // what it imports, so that nothing is taken from the current folder.
   const HMODULE module = LoadLibraryQuiet(path, LoadMode::AlteredSearchPath);

@@ -237,7 +237,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   (void)reserved;
   if (reason == DLL_PROCESS_ATTACH) InitializeCriticalSection(&logLock);
   if (reason == DLL_PROCESS_DETACH) {
-    if (started) Log("DETACH");
+    if (started) Log("DETACH " CV_TEST_PLUGIN_ID);
     DeleteCriticalSection(&logLock);
   }
   return TRUE;
