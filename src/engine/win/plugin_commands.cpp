@@ -158,7 +158,8 @@ std::int32_t Command::Run(std::int32_t id) {
       return EvaluateCondition(context_, sender_, In(0), InInt(1), true) ? 1 : 0;
     case CM_REGISTERFUNCTION: {
       TPlugin* plugin = FindPlugin(sender_);
-      return plugin ? TheEvaluator().RegisterPluginFunction(plugin, In(0), InInt(1)) : 0;
+      return plugin ? TheEvaluator().RegisterPluginFunction(plugin->FunctionOwner, In(0), InInt(1))
+                    : 0;
     }
     case CM_GETINSTALLICON: return InstallIcon();
     case CM_ISPASSWORDVALID: return CheckPackagePassword(db_, db_.Password) ? 0 : 1;

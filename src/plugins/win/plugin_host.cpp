@@ -73,6 +73,14 @@ CV_SAME_ID(CM_GETSETUPSIZE)
 namespace {
 
 CvStartupInfo startupRecord{};
+std::uintptr_t lastFunctionOwner = 0;
+
+TPlugin* LoadedPlugin(const void* address) {
+  for (const std::unique_ptr<TPlugin>& plugin : Plugins()) {
+    if (plugin.get() == address) return plugin.get();
+  }
+  return nullptr;
+}
 
 std::string PluginIdText(const CvPluginInfo& info) {
   return std::string(info.ID, strnlen(info.ID, sizeof info.ID));
@@ -181,6 +189,7 @@ bool LoadPlugin(TcvPackage& package, const std::string& path) {
   plugin->Module = module;
   plugin->Id = static_cast<std::int32_t>(Plugins().size()) + 1;
   plugin->Package = &package;
+  plugin->FunctionOwner = reinterpret_cast<void*>(++lastFunctionOwner);
   plugin->GetPluginInfo = reinterpret_cast<CvGetPluginInfoExport>(
       reinterpret_cast<void*>(GetProcAddress(module, CV_PLUGIN_GET_INFO_EXPORT)));
   plugin->SetStartupInfo = reinterpret_cast<CvSetStartupInfoExport>(
@@ -250,8 +259,9 @@ std::string PluginEntryId(std::int32_t id) {
 }
 
 TPlugin* PluginOfOwner(const void* owner) {
+  if (!owner) return nullptr;
   for (const std::unique_ptr<TPlugin>& plugin : Plugins()) {
-    if (plugin.get() == owner) return plugin.get();
+    if (plugin->FunctionOwner == owner) return plugin.get();
   }
   return nullptr;
 }
@@ -273,7 +283,7 @@ void InstallPluginHandlers() {
   };
   handlers.Plugin = [](void* plugin, std::int32_t id, const std::string& name, std::int32_t in,
                        std::int32_t out) {
-    TPlugin* target = PluginOfOwner(plugin);
+    TPlugin* target = LoadedPlugin(plugin);
     return target ? target->Deliver(id, name, in, out) : 0;
   };
   SetMessageHandlers(std::move(handlers));
@@ -294,7 +304,7 @@ std::string CallPluginFunction(const void* owner, std::int32_t serial, const std
     std::int32_t Block;
     ~OutRelease() { DestroyBlock(Block); }
   } release{out};
-  if (SendToPlugin(plugin, EV_CALCFUNCTION, in, true, out) == 0) return {};
+  if (cv::SendToPlugin(plugin, EV_CALCFUNCTION, in, true, out) == 0) return {};
   return GetStr(out, 0);
 }
 

@@ -40,6 +40,10 @@ class TPlugin {
   const TcvPlugin* Entry = nullptr;
   std::int32_t Id = 0;
   TcvPackage* Package = nullptr;
+  // Names this plug-in as the owner of the functions it registers; never
+  // given to another plug-in, unlike its address and its id, so a function
+  // outliving its plug-in can never reach a later one.
+  void* FunctionOwner = nullptr;
 
   // Calls the plug-in's message entry (0 without one). An exception that a
   // service routine caught inside this call (it cannot cross the plug-in's
@@ -76,8 +80,8 @@ TXMLObject* PluginContext(std::int32_t id);
 // The ID of the plug-in's project entry; empty for the engine or an unknown
 // id.
 std::string PluginEntryId(std::int32_t id);
-// The plug-in that is the `owner` of a registered function, when it is
-// still loaded.
+// The plug-in that is the `owner` of a registered function (its
+// FunctionOwner), when it is still loaded.
 TPlugin* PluginOfOwner(const void* owner);
 
 // Connects the list to the dispatcher: broadcasts and sends to one plug-in.

@@ -130,6 +130,26 @@ TEST_F(PluginHostTest, AFunctionWhosePluginAnswersZeroOrIsGoneGivesTheEmptyText)
   EXPECT_EQ(Log().size(), before) << "nothing is called once the plug-in is gone";
 }
 
+TEST_F(PluginHostTest, AFunctionOfARefusedPluginNeverReachesTheNextOne) {
+  Entries("<plugin id='TestWizard'><config>LOG"
+          "<paramgroup name='Answers'><param name='EV_LOAD' value='1'/></paramgroup>"
+          "<paramgroup name='On EV_LOAD'><param name='1' value='CM_REGISTERFUNCTION|RefusedFn|#1'/>"
+          "</paramgroup></config></plugin>"
+          "<plugin id='TestHelper'><config>LOG"
+          "<paramgroup name='Answers'><param name='EV_CALCFUNCTION' value='1'/></paramgroup>"
+          "<paramgroup name='Function'><param name='Result' value='helper:'/></paramgroup>"
+          "</config></plugin>");
+  ASSERT_TRUE(LoadPlugin(*package_, Dll("cvtestplugin_a")));
+  EXPECT_TRUE(Plugins().empty()) << "refused";
+  ASSERT_TRUE(LoadPlugin(*package_, Dll("cvtestplugin_b")));
+  ASSERT_EQ(Plugins().size(), 1u);
+  EXPECT_EQ(Plugins()[0]->Id, 1) << "the refused plug-in's id is free again";
+  EXPECT_EQ(EvaluateExpression(nullptr, 0, "RefusedFn('x')", 0, true), "");
+  for (const std::string& line : Log()) {
+    EXPECT_EQ(line.find("EV_CALCFUNCTION"), std::string::npos) << line;
+  }
+}
+
 TEST_F(PluginHostTest, AFailureInsideAPluginsRequestReachesTheSenderAfterThePluginReturned) {
   Entries("<plugin id='TestHelper'><config>LOG"
           "<paramgroup name='On EV_START'><param name='1' value='CM_CALCEXPRESSION|1 +|#0'/>"
