@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -148,6 +149,29 @@ TEST_F(PluginHostTest, AFunctionOfARefusedPluginNeverReachesTheNextOne) {
   for (const std::string& line : Log()) {
     EXPECT_EQ(line.find("EV_CALCFUNCTION"), std::string::npos) << line;
   }
+}
+
+TEST_F(PluginHostTest, StatusTextsAndTheActiveWindowAreAskedOfThePlugins) {
+  Entries("<plugin id='TestWizard'><config>LOG"
+          "<paramgroup name='Answers'><param name='CM_GETACTIVEWINDOW' value='0'/></paramgroup>"
+          "</config></plugin>"
+          "<plugin id='TestHelper'><config>LOG"
+          "<paramgroup name='Answers'><param name='CM_GETACTIVEWINDOW' value='77'/>"
+          "<param name='CM_SHOWSTATUSTEXT' value='1'/></paramgroup>"
+          "</config></plugin>");
+  ASSERT_TRUE(LoadPlugin(*package_, Dll("cvtestplugin_a")));
+  ASSERT_TRUE(LoadPlugin(*package_, Dll("cvtestplugin_b")));
+  // The first plug-in answering non-zero owns the boxes.
+  EXPECT_EQ(SendMessageByName(std::string(kGetActiveWindowMessage), 0, 0, false, false), 77);
+  ops_.ShowStatusText("Rolling back", 750);
+  ops_.HideStatusText();
+  const std::vector<std::string> log = Log();
+  const std::string show = "MSG CM_SHOWSTATUSTEXT " + std::to_string(RegisterMessage("CM_SHOWSTATUSTEXT")) +
+                           " [s:Rolling back,i:750]";
+  const std::string hide = "MSG CM_HIDESTATUSTEXT " + std::to_string(RegisterMessage("CM_HIDESTATUSTEXT")) +
+                           " []";
+  EXPECT_EQ(std::count(log.begin(), log.end(), show), 2) << "both are told (the first answers 0)";
+  EXPECT_EQ(std::count(log.begin(), log.end(), hide), 2);
 }
 
 TEST_F(PluginHostTest, AFailureInsideAPluginsRequestReachesTheSenderAfterThePluginReturned) {
