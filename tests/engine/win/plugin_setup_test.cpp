@@ -89,6 +89,9 @@ const char* const kProject = R"(<cv2project version="1.0">
 							<param name="y" value="CM_SETPASSWORD|anything"/>
 							<param name="z" value="CM_ISPASSWORDVALID"/>
 							<param name="za" value="CM_ADDLOGRECORD|a|b"/>
+							<param name="zb" value="CM_SETLANGUAGE|DEU"/>
+							<param name="zc" value="CM_GETVARIABLE|LangID"/>
+							<param name="zd" value="CM_PARSETEXT|[Strings.1]"/>
 						</paramgroup>
 					</config>
 					<customconfig><pages first="welcome"/></customconfig>
@@ -316,6 +319,9 @@ TEST_F(PluginSetupTest, TwoPluginsRunThroughTheWizardsStartAndAnswerEveryCommand
            "REQ CM_SETPASSWORD|anything = 0 []",
            "REQ CM_ISPASSWORDVALID = 0 []",
            "REQ CM_ADDLOGRECORD|a|b = 0 []",
+           "REQ CM_SETLANGUAGE|DEU = 0 []",
+           "REQ CM_GETVARIABLE|LangID = 0 [s:DEU]",
+           "REQ CM_PARSETEXT|[Strings.1] = 0 [s:Eins]",
        }) {
     EXPECT_TRUE(Has(wizard, line)) << line;
   }
@@ -345,6 +351,7 @@ TEST_F(PluginSetupTest, TwoPluginsRunThroughTheWizardsStartAndAnswerEveryCommand
   // The helper: the wizard's variable in their shared package, its
   // configuration's groups, and requests from a thread of its own.
   EXPECT_TRUE(Has(helper, "REQ CM_GETVARIABLE|FromWizard = 0 [s:set by wizard]"));
+  EXPECT_TRUE(Has(helper, "MSG EV_LANGUAGECHANGED 6 [s:DEU]")) << "the wizard's language choice";
   EXPECT_TRUE(Has(helper, "REQ CM_GETPCGROUPNAMES = 0 [s:Log,s:On EV_START,s:Thread EV_START]"));
   EXPECT_TRUE(Has(helper, "REQ(thread) CM_GETVARIABLE|AppName = 0 [s:Plugin Test]"));
   EXPECT_TRUE(Has(helper, "REQ(thread) CM_GETVARIABLE|FromThread = 0 [s:yes]"));
