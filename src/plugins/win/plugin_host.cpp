@@ -211,6 +211,8 @@ bool LoadPlugin(TcvPackage& package, const std::string& path) {
   CvStartupInfo record = startupRecord;
   record.PluginId = loaded->Id;
   loaded->SetStartupInfo(&record);
+  // Requests made from SetStartupInfo end like requests made from messages.
+  if (std::exception_ptr failure = TakeServiceException()) std::rethrow_exception(failure);
 
   if (SendToPlugin(loaded, EV_LOAD, 0, false, 0) != 0) {
     // Refused to run: gone without EV_UNLOAD.
