@@ -234,6 +234,18 @@ std::int32_t RunCrossThreadRequest(const CrossThreadRequest& request) noexcept {
   }
 }
 
+CrossThreadRequest* ClaimCrossThreadRequest(std::uintptr_t address) noexcept {
+  std::lock_guard lock(pendingLock);
+  for (const auto& [request, pending] : pendingSends) {
+    // Records are compared by address only: nothing is read through a value
+    // that is not one of them.
+    if (reinterpret_cast<std::uintptr_t>(request) == address) {
+      return const_cast<CrossThreadRequest*>(request);
+    }
+  }
+  return nullptr;
+}
+
 std::int32_t DispatchCrossThreadRequest(CrossThreadRequest* request) noexcept {
   const std::unique_ptr<CrossThreadRequest> owned(request);
   return owned ? RunCrossThreadRequest(*owned) : 0;

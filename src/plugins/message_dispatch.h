@@ -120,5 +120,10 @@ CrossThreadDelivery SetCrossThreadDelivery(CrossThreadDelivery delivery);
 std::int32_t RunCrossThreadRequest(const CrossThreadRequest& request) noexcept;
 // The same, then frees the record (null answers 0).
 std::int32_t DispatchCrossThreadRequest(CrossThreadRequest* request) noexcept;
+// For a window that receives requests by address: the record at `address`
+// when a sender of this module handed it over and waits for it, else null.
+// Only such records may be run and freed; any other value (a stray or forged
+// message from another program) is not even read.
+CrossThreadRequest* ClaimCrossThreadRequest(std::uintptr_t address) noexcept;
 
 }  // namespace cv

@@ -4,6 +4,7 @@
 #include <limits>
 #include <mutex>
 #include <thread>
+#include <memory>
 #include <vector>
 
 #include "platform/numbers.h"
@@ -55,6 +56,10 @@ struct Block {
   std::int32_t Id = 0;
   std::thread::id Creator;
   std::vector<TcvMessageParam> Params;
+  // Copies of the texts handed out by pointer (GetStrData): a plug-in may
+  // hold such a pointer for the block's whole life, whatever later writes do
+  // to the parameters, so the copies go only with the block.
+  std::vector<std::unique_ptr<std::string>> HandedOut;
 };
 
 // The block list, in ascending order of id (new blocks are appended).
@@ -66,7 +71,7 @@ class BlockList {
     // Ids are never reused; should the 32-bit range ever run out, no block
     // is created rather than an old id handed out again.
     if (nextId_ == std::numeric_limits<std::int32_t>::max()) return 0;
-    blocks_.push_back(Block{nextId_, std::this_thread::get_id(), {}});
+    blocks_.push_back(Block{nextId_, std::this_thread::get_id(), {}, {}});
     return nextId_++;
   }
 
@@ -192,10 +197,19 @@ bool GetBool(std::int32_t block, std::int32_t index) {
 }
 
 const char* GetStrData(std::int32_t block, std::int32_t index) {
-  return WithParam(block, index, "", [](TcvMessageParam& p) {
-    if (p.Kind != kParamString) p.StrValue = p.AsString();
-    return p.StrValue.c_str();
-  });
+  BlockList& list = Blocks();
+  std::lock_guard lock(list.Lock);
+  Block* found = list.Find(block);
+  TcvMessageParam* param = ParamAt(list, block, index);
+  if (!found || !param) return "";
+  std::string text = param->AsString();
+  // The same text asked for again shares its copy, so polling a parameter
+  // does not grow the block.
+  for (const std::unique_ptr<std::string>& copy : found->HandedOut) {
+    if (*copy == text) return copy->c_str();
+  }
+  found->HandedOut.push_back(std::make_unique<std::string>(std::move(text)));
+  return found->HandedOut.back()->c_str();
 }
 
 void SetStr(std::int32_t block, std::int32_t index, const std::string& value) {

@@ -72,10 +72,10 @@ std::uint8_t GetKind(std::int32_t block, std::int32_t index);
 std::string GetStr(std::int32_t block, std::int32_t index);
 std::int32_t GetInt(std::int32_t block, std::int32_t index);
 bool GetBool(std::int32_t block, std::int32_t index);
-// The parameter's text as a pointer to the stored text, for callers that
-// need a NUL-terminated text (the plug-in services): valid until that
-// parameter or its block changes. Integers and booleans keep their converted
-// text in StrValue for this. An empty text for a missing parameter.
+// The parameter's text as a NUL-terminated text, for the plug-in services:
+// a copy that the block keeps until it is destroyed, so later writes to the
+// block never move a text a plug-in still reads. An empty text for a missing
+// parameter.
 const char* GetStrData(std::int32_t block, std::int32_t index);
 
 // Only an existing index is written.

@@ -376,5 +376,18 @@ TEST(ParamsBlock, ThreadsCreatingAndFillingBlocksAtOnceGetDistinctBlocks) {
   for (std::int32_t id : all) DestroyBlock(id);
 }
 
+TEST(ParamsBlock, HandedOutTextOutlivesLaterWritesToItsBlock) {
+  BlockGuard block(NewParamsBlock({"first"}));
+  const char* text = GetStrData(block.Id(), 0);
+  // Writes that reallocate the parameters or replace the text.
+  for (int i = 0; i < 100; ++i) AddStr(block.Id(), std::string(40, 'x'));
+  SetStr(block.Id(), 0, "second, and long enough to need its own allocation");
+  SetCount(block.Id(), 0);
+  EXPECT_STREQ(text, "first");
+  SetCount(block.Id(), 1);
+  SetStr(block.Id(), 0, "first");
+  EXPECT_EQ(GetStrData(block.Id(), 0), text) << "the same text shares its copy";
+}
+
 }  // namespace
 }  // namespace cv

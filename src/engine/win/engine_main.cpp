@@ -13,6 +13,7 @@
 #include "platform/unique_name.h"
 #include "platform/win/file_access.h"
 #include "platform/win/file_system.h"
+#include "platform/win/library.h"
 #include "platform/date_time.h"
 #include "platform/win/message_box.h"
 #include "platform/win/self_delete.h"
@@ -34,6 +35,7 @@ ArgumentList ProgramArguments() {
 }
 
 int EngineMain() {
+  RemoveCurrentFolderFromDllSearch();
   const ArgumentList args = ProgramArguments();
   EngineOperations operations(args);
   return EngineMain(operations, args);

@@ -9,6 +9,7 @@
 #include "engine/run_selection.h"
 #include "engine/run_state.h"
 #include "engine/win/package_files.h"
+#include "engine/win/plugin_commands.h"
 #include "engine/win/predefined_variables.h"
 #include "engine/win/presetup.h"
 #include "platform/paths.h"
@@ -16,6 +17,8 @@
 #include "plugins/database_events.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
+#include "plugins/message_store.h"
+#include "plugins/win/plugin_host.h"
 #include "script/evaluate_expression.h"
 #include "script/references.h"
 
@@ -28,9 +31,12 @@ EngineOperations::EngineOperations(ArgumentList args)
   SetMainDatabase(database_.get());
   InstallEvaluatorHooks();
   InstallDatabaseEventHandlers(*database_);
+  InstallPluginHost(*this, *database_);
 }
 
 EngineOperations::~EngineOperations() {
+  UnloadAll();
+  RemovePluginCommands();
   if (MainDatabase() == database_.get()) SetMainDatabase(nullptr);
 }
 
@@ -167,6 +173,24 @@ void EngineOperations::SelectSilentFeatures() { cv::SelectSilentFeatures(*databa
 
 bool EngineOperations::FailedLaunchCondition(std::string& message) {
   return cv::FailedLaunchCondition(*database_, message);
+}
+
+void EngineOperations::PreparePluginStartupRecord() { cv::PreparePluginStartupRecord(); }
+
+bool EngineOperations::LoadPlugins(int package) {
+  TcvPackage* found = Package(package);
+  return found && cv::LoadPlugins(*found);
+}
+
+void EngineOperations::UnloadPlugins() { UnloadAll(); }
+
+void EngineOperations::ShowStatusText(const std::string& text, int delayMs) {
+  SendMessageByName(std::string(kShowStatusTextMessage), NewParamsBlock({text, delayMs}), 0, true,
+                    false);
+}
+
+void EngineOperations::HideStatusText() {
+  SendMessageByName(std::string(kHideStatusTextMessage), 0, 0, false, false);
 }
 
 std::vector<LanguageEntry> EngineOperations::InstallLanguages() {

@@ -54,6 +54,12 @@ class EngineOperations : public NotBuiltOperations {
   void TakeOverPackageComponents() override;
   void SetFileDestinations() override;
 
+  void PreparePluginStartupRecord() override;
+  bool LoadPlugins(int package) override;
+  void UnloadPlugins() override;
+  void ShowStatusText(const std::string& text, int delayMs) override;
+  void HideStatusText() override;
+
   std::vector<LanguageEntry> InstallLanguages() override;
   bool ActivateLanguage(const std::string& lngId) override;
   int LanguageCharset(const std::string& lngId) override;

@@ -6,6 +6,7 @@
 #include "engine/setup_operations.h"
 #include "platform/win/message_box.h"
 #include "platform/win/programs.h"
+#include "plugins/message_dispatch.h"
 #include "plugins/win/window_delivery.h"
 
 namespace cv {
@@ -97,8 +98,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     StopWaitingForPrograms() = true;
     return 1;
   }
-  // The sender allocated the request and waits; it is ours to free.
-  std::unique_ptr<CrossThreadRequest> request(reinterpret_cast<CrossThreadRequest*>(wParam));
+  // The sender allocated the request and waits; it is ours to free. A
+  // message that carries no awaited request (another program can send this
+  // id too) is ignored.
+  std::unique_ptr<CrossThreadRequest> request(ClaimCrossThreadRequest(wParam));
   if (!request) return 0;
   return operations_->DispatchCrossThread(*request);
 }

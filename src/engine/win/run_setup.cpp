@@ -17,9 +17,11 @@
 #include "platform/format_text.h"
 #include "platform/paths.h"
 #include "platform/system_info.h"
+#include "platform/win/library.h"
 #include "platform/win/message_box.h"
 #include "platform/win/system_error.h"
 #include "platform/win/registry_value.h"
+#include "platform/win/system_folders.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_store.h"
 
@@ -112,7 +114,8 @@ bool SetupRun::Prepare() {
 
   const SystemInfoRecord& system = SystemInfo();
   if (system.Major > 4 || system.Kind == WindowsKind::WinMe) {
-    sfc_ = LoadLibraryA("sfc.dll");
+    // By full path: the current folder is the setup's own by now.
+    sfc_ = LoadLibraryQuiet(SystemDllPath("sfc.dll"), LoadMode::Plain);
     if (sfc_) {
       SetProtectedFileCheck(reinterpret_cast<SfcIsFileProtectedFn>(
           reinterpret_cast<void*>(GetProcAddress(sfc_, "SfcIsFileProtected"))));

@@ -4,21 +4,56 @@
 #include <vector>
 
 #include "platform/name_value.h"
+#include "platform/win/library.h"
+#include "platform/win/system_folders.h"
 
 namespace cv {
+
+namespace {
+
+// version.dll is not among the libraries Windows always takes from the
+// system folder: imported statically, a copy planted beside the setup file
+// would be loaded before any of the engine's code runs. It is loaded on
+// first use, by full path, and kept for the process's life.
+struct VersionLibrary {
+  decltype(&GetFileVersionInfoSizeA) InfoSize = nullptr;
+  decltype(&GetFileVersionInfoA) Info = nullptr;
+  decltype(&VerQueryValueA) Query = nullptr;
+
+  VersionLibrary() {
+    const HMODULE module = LoadLibraryQuiet(SystemDllPath("version.dll"), LoadMode::Plain);
+    if (!module) return;
+    InfoSize = reinterpret_cast<decltype(InfoSize)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "GetFileVersionInfoSizeA")));
+    Info = reinterpret_cast<decltype(Info)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "GetFileVersionInfoA")));
+    Query = reinterpret_cast<decltype(Query)>(
+        reinterpret_cast<void*>(GetProcAddress(module, "VerQueryValueA")));
+  }
+  bool Usable() const { return InfoSize && Info && Query; }
+};
+
+const VersionLibrary& Version() {
+  static const VersionLibrary library;
+  return library;
+}
+
+}  // namespace
 
 bool GetFileVersion(const std::string& fileNameIn, DWORD& versionMS, DWORD& versionLS) {
   versionMS = 0;
   versionLS = 0;
+  const VersionLibrary& version = Version();
+  if (!version.Usable()) return false;
   const std::string fileName = Dequote(fileNameIn);
   DWORD handle = 0;
-  const DWORD size = GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+  const DWORD size = version.InfoSize(fileName.c_str(), &handle);
   if (size == 0) return false;
   std::vector<char> block(size);
-  if (!GetFileVersionInfoA(fileName.c_str(), 0, size, block.data())) return false;
+  if (!version.Info(fileName.c_str(), 0, size, block.data())) return false;
   void* fixed = nullptr;
   UINT fixedSize = 0;
-  if (!VerQueryValueA(block.data(), "\\", &fixed, &fixedSize) || !fixed ||
+  if (!version.Query(block.data(), "\\", &fixed, &fixedSize) || !fixed ||
       fixedSize < sizeof(VS_FIXEDFILEINFO)) {
     return false;
   }

@@ -10,4 +10,21 @@ HMODULE LoadLibraryQuiet(const std::string& path, LoadMode mode) {
   return module;
 }
 
+void RemoveCurrentFolderFromDllSearch() {
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return;
+  using SetDllDirectoryRoutine = BOOL(WINAPI*)(LPCSTR);
+  using SetSearchPathModeRoutine = BOOL(WINAPI*)(DWORD);
+  if (const auto setDllDirectory = reinterpret_cast<SetDllDirectoryRoutine>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryA")))) {
+    setDllDirectory("");
+  }
+  if (const auto setSearchPathMode = reinterpret_cast<SetSearchPathModeRoutine>(
+          reinterpret_cast<void*>(GetProcAddress(kernel, "SetSearchPathMode")))) {
+    constexpr DWORD kSafeSearchMode = 0x00000001;  // BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE
+    constexpr DWORD kPermanent = 0x00008000;       // BASE_SEARCH_PATH_PERMANENT
+    setSearchPathMode(kSafeSearchMode | kPermanent);
+  }
+}
+
 }  // namespace cv

@@ -40,6 +40,8 @@ std::string SystemFolder() {
   return QueryText([](char* b, UINT n) { return GetSystemDirectoryA(b, n); });
 }
 
+std::string SystemDllPath(const std::string& name) { return WithBackslash(SystemFolder()) + name; }
+
 std::string TempRoot() {
   const std::string temp = WithBackslash(
       QueryText([](char* b, UINT n) { return static_cast<UINT>(GetTempPathA(n, b)); }));

@@ -14,6 +14,10 @@ std::string TempRoot();
 // The Windows and system folders, without trailing backslash.
 std::string WindowsFolder();
 std::string SystemFolder();
+// Full path of a DLL of the system folder: system DLLs are loaded by full
+// path only, never through the search path (a setup runs from download
+// folders, where a planted DLL of the same name would be found first).
+std::string SystemDllPath(const std::string& name);
 
 // Full path of the running program file.
 std::string ModuleFileName();

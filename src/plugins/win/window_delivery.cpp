@@ -15,7 +15,9 @@ CrossThreadDelivery InstallWindowDelivery(HWND window) {
 }
 
 LRESULT AnswerCrossThreadMessage(WPARAM wParam) {
-  return DispatchCrossThreadRequest(reinterpret_cast<CrossThreadRequest*>(wParam));
+  // A message that carries no awaited request is ignored: another program
+  // can post this message id too.
+  return DispatchCrossThreadRequest(ClaimCrossThreadRequest(wParam));
 }
 
 }  // namespace cv

@@ -17,7 +17,8 @@ namespace cv {
 CrossThreadDelivery InstallWindowDelivery(HWND window);
 
 // For the window procedure: runs the request whose pointer came as wParam on
-// the window's thread, frees it and answers the result.
+// the window's thread, frees it and answers the result; 0, touching nothing,
+// when wParam is no request a sender of this process waits for.
 LRESULT AnswerCrossThreadMessage(WPARAM wParam);
 
 }  // namespace cv

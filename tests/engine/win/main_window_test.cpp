@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "engine/run_state.h"
@@ -60,9 +61,7 @@ TEST_F(MainWindowTest, RequestFromAnotherThreadIsDispatchedOnTheWindowsThread) {
   LRESULT answer = 0;
   bool done = false;
   std::thread worker([&] {
-    auto* request = new CrossThreadRequest{7, 3, 12, 13, 1, 0};
-    answer =
-        SendMessageA(window_.Handle(), kCrossThreadMessage, reinterpret_cast<WPARAM>(request), 0);
+    answer = SendMessageById(7, 3, 12, false, true, 13);
     done = true;
   });
   // The window's thread keeps its messages flowing, as the engine does while
@@ -77,6 +76,22 @@ TEST_F(MainWindowTest, RequestFromAnotherThreadIsDispatchedOnTheWindowsThread) {
   EXPECT_EQ(received.OutBlock, 13);
   EXPECT_EQ(received.ProcessAll, 1);
   EXPECT_EQ(received.FreeInBlock, 0);
+}
+
+TEST_F(MainWindowTest, StrayOrForgedRequestsAreIgnoredAndNotFreed) {
+  bool called = false;
+  ops_.OnCrossThread = [&](const CrossThreadRequest&) {
+    called = true;
+    return 4711;
+  };
+  // A record nobody of this program waits for, and values that are no
+  // record at all.
+  auto foreign = std::make_unique<CrossThreadRequest>(CrossThreadRequest{7, 3, 12, 13, 1, 0});
+  for (WPARAM value : {reinterpret_cast<WPARAM>(foreign.get()), WPARAM{0x1234}, WPARAM{0}}) {
+    EXPECT_EQ(SendMessageA(window_.Handle(), kCrossThreadMessage, value, 0), 0) << value;
+  }
+  EXPECT_FALSE(called);
+  EXPECT_EQ(foreign->MessageId, 3) << "the record was left to its owner";
 }
 
 TEST_F(MainWindowTest, ShutdownIsRefusedWhileNothingIsInstalling) {

@@ -1,6 +1,6 @@
 // A real setup file: the example project built by cvbuild.exe around the
 // engine, started as a user would start it. The run gets as far as this build
-// goes (it stops when it would load plug-ins), with the package header read,
+// goes (it stops when it would run the programs before the wizard's pages), with the package header read,
 // the presetup cabinet extracted by the unpack library, and the databases and
 // languages loaded.
 
@@ -20,7 +20,7 @@ namespace {
 
 constexpr DWORD kNoProcess = 0xFFFFFFFF;
 constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
-constexpr char kStopText[] = "Loading plug-ins is not available in this build.";
+constexpr char kStopText[] = "Running programs before the dialogs is not available in this build.";
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
