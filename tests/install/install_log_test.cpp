@@ -16,14 +16,6 @@
 namespace cv {
 namespace {
 
-template <typename T>
-T& Append(TInstallActions& actions) {
-  auto action = T::New();
-  T& added = *action;
-  actions.Add(std::move(action));
-  return added;
-}
-
 class InstallLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -56,40 +48,40 @@ TEST_F(InstallLogTest, EveryClassWritesItsEntriesInListOrder) {
                     TcvFlags{TcvFlag::dont_wait, TcvFlag::check_exitcode}});
 
   TInstallActions actions;
-  Append<TInstallFolder>(actions).Folder = "C:\\App";
-  auto& file = Append<TInstallFile>(actions);
+  AddAction<TInstallFolder>(actions).Folder = "C:\\App";
+  auto& file = AddAction<TInstallFile>(actions);
   file.FileName = "C:\\App\\app.exe";
-  auto& font = Append<TInstallFile>(actions);
+  auto& font = AddAction<TInstallFile>(actions);
   font.FileName = "C:\\Windows\\Fonts\\acme.ttf";
   font.FontName = "Acme Sans";
   font.Flags = TcvFlags{TcvFlag::reg_font};
-  auto& server = Append<TInstallFile>(actions);
+  auto& server = AddAction<TInstallFile>(actions);
   server.FileName = "C:\\App\\srv.dll";
   server.Flags = TcvFlags{TcvFlag::reg_server};
-  auto& unlogged = Append<TInstallFile>(actions);
+  auto& unlogged = AddAction<TInstallFile>(actions);
   unlogged.FileName = "C:\\App\\install.log";
   unlogged.Log = false;
-  auto& reg = Append<TInstallReg>(actions);
+  auto& reg = AddAction<TInstallReg>(actions);
   reg.Key = "HKLM\\Software\\Acme";
   reg.Param = "Path";
-  auto& regSlash = Append<TInstallReg>(actions);
+  auto& regSlash = AddAction<TInstallReg>(actions);
   regSlash.Key = "HKLM\\Software\\Acme\\";
   regSlash.Param = "";
-  auto& ini = Append<TInstallIni>(actions);
+  auto& ini = AddAction<TInstallIni>(actions);
   ini.IniFile = "C:\\App\\app.ini";
   ini.Section = "Main";
   ini.Param = "Dir";
-  Append<TInstallShortcut>(actions).LinkFile = "C:\\Menu\\App.lnk";
-  Append<TInstallRegKey>(actions).Key = "HKLM\\Software\\Acme";
-  auto& pathVar = Append<TInstallEnvVar>(actions);
+  AddAction<TInstallShortcut>(actions).LinkFile = "C:\\Menu\\App.lnk";
+  AddAction<TInstallRegKey>(actions).Key = "HKLM\\Software\\Acme";
+  auto& pathVar = AddAction<TInstallEnvVar>(actions);
   pathVar.Name = "PATH";
   pathVar.Value = "C:\\App";
   pathVar.AddPath = true;
   pathVar.SysVar = true;
-  auto& userVar = Append<TInstallEnvVar>(actions);
+  auto& userVar = AddAction<TInstallEnvVar>(actions);
   userVar.Name = "ACME_HOME";
   userVar.Value = "C:\\App";
-  Append<TInstallFolder>(actions).Folder = "C:\\App";  // listed twice: appended, not merged
+  AddAction<TInstallFolder>(actions).Folder = "C:\\App";  // listed twice: appended, not merged
   WriteLogAll(actions);
 
   EXPECT_EQ(Written(),
@@ -150,7 +142,7 @@ TEST_F(InstallLogTest, NothingIsWrittenOrFoundWhileLoggingIsOff) {
     SetLoggingEnabled(enabled);
     SetLogFileName(enabled ? "" : log_);  // either half missing turns logging off
     TInstallActions actions;
-    Append<TInstallFolder>(actions).Folder = "C:\\App";
+    AddAction<TInstallFolder>(actions).Folder = "C:\\App";
     WriteLogAll(actions);
     LogWrite(LogSection::SharedFiles, "k", "");
     LogWriteSection("Strings", "AppID", "x");

@@ -16,15 +16,6 @@ class TcvMainDatabase;
 // The engine's one action list, from start-up to shutdown.
 TInstallActions& ActionList();
 
-// Appends a new action of the class (defaults set) and answers it.
-template <typename Action>
-Action& AddAction(TInstallActions& list) {
-  auto action = Action::New();
-  Action& added = *action;
-  list.Add(std::move(action));
-  return added;
-}
-
 // Records a file that is about to be written, replaced or removed. An
 // existing target is first copied into the database's backup folder; with
 // `removeExisting` it is then deleted, and when it is locked the action

@@ -238,8 +238,10 @@ bool Run::RunApps(TcvWhenStart when) {
 }
 
 bool Run::SetupSourceAvailable() {
-  // Each answer is the user's: Retry looks again, Cancel ends the run.
+  // Each answer is the user's: Retry looks again, Cancel ends the run. A
+  // silent run has nobody to answer and would wait for ever: it ends.
   while (!FileExists(host_.SetupFileName())) {
+    if (GetVarInt(&database_, "SilentMode", 0) != 0) return false;
     const int answer =
         host_.AskMessageBox(GetVar(&database_, "AppName", ""), Format(19, host_.SetupFileName()),
                             MB_RETRYCANCEL | MB_ICONEXCLAMATION);
@@ -250,10 +252,11 @@ bool Run::SetupSourceAvailable() {
 
 bool Run::FilesStep() {
   if (Cancelled()) return false;
-  if (SendEvent(EV_BEFOREPROCESSITEMS, {Ordinal(InstallStep::Files)}) != 0) return true;
-  bool ok = host_.RemoveComponentFiles() && CopyOnWorkerThread(host_);
+  // A step a plug-in skipped counts as done: the uninstaller is still wanted.
+  const bool entered = SendEvent(EV_BEFOREPROCESSITEMS, {Ordinal(InstallStep::Files)}) == 0;
+  bool ok = !entered || (host_.RemoveComponentFiles() && CopyOnWorkerThread(host_));
   if (ok && LoggingActive()) ok = host_.CopyUninstallerFiles();
-  SendEvent(EV_AFTERPROCESSITEMS, {Ordinal(InstallStep::Files)});
+  if (entered) SendEvent(EV_AFTERPROCESSITEMS, {Ordinal(InstallStep::Files)});
   return ok && !Cancelled();
 }
 

@@ -347,6 +347,15 @@ TEST_F(InstallRunTest, ProgressCountsTheItemsWithTheirWeight) {
   EXPECT_TRUE(percents.count("100"));
 }
 
+TEST_F(InstallRunTest, SkippedCopyStepStillGetsTheUninstaller) {
+  events_.answers = {{EV_BEFOREPROCESSITEMS, "EV_BEFOREPROCESSITEMS 0"}};
+  ASSERT_TRUE(InstallRun(host_));
+  const auto items = events_.Items();
+  EXPECT_EQ(std::count(items.begin(), items.end(), "EV_AFTERPROCESSITEMS 0"), 0);
+  EXPECT_EQ(std::count(host_.steps.begin(), host_.steps.end(), "copy"), 0);
+  EXPECT_EQ(ReadFileBytes(target_.Path() + "Uninstall.exe"), "bare engine");
+}
+
 TEST_F(InstallRunTest, APlugInSkipsAStepOrAnItem) {
   events_.answers = {{EV_BEFOREPROCESSITEMS, "EV_BEFOREPROCESSITEMS 1"},
                      {EV_BEFOREPROCESSITEM, "EV_BEFOREPROCESSITEM 3,"}};
@@ -428,6 +437,14 @@ TEST_F(InstallRunTest, MissingSetupSourceAsksUntilTheUserCancels) {
   EXPECT_EQ(std::count(host_.steps.begin(), host_.steps.end(), "copy"), 0);
   RollbackAll(ActionList());
   ExpectUntouched();
+}
+
+TEST_F(InstallRunTest, SilentRunWithoutItsSourceEndsWithoutAsking) {
+  DeleteFileA(host_.setupFile.c_str());
+  SetVar(host_.database.get(), "SilentMode", "1");
+  host_.answers = {IDRETRY};
+  EXPECT_FALSE(InstallRun(host_));
+  EXPECT_TRUE(host_.asked.empty());
 }
 
 TEST_F(InstallRunTest, CancelledRunStopsAtTheNextItem) {
