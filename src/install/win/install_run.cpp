@@ -15,7 +15,6 @@
 #include "platform/format_text.h"
 #include "platform/ini_cache.h"
 #include "platform/paths.h"
-#include "platform/win/file_access.h"
 #include "platform/win/file_system.h"
 #include "platform/win/message_box.h"
 #include "plugins/message_dispatch.h"
@@ -489,21 +488,19 @@ bool InstallRunHost::CopyUninstallerFiles() {
   const std::string folder = GetVar(&Database(), "UninstallPath", "");
   // The uninstaller is the bare engine; it is removed by its own run, so it
   // is not listed in the log, but a rollback takes it away.
-  const std::string uninstaller = folder + "Uninstall.exe";
-  if (!AddFile(ActionList(), uninstaller, TcvFlags{TcvFlag::dont_log}, true) ||
-      !BufferedCopyFile(WorkFolder() + "Resume.exe", uninstaller)) {
-    ShowError(FormatText("Cannot copy system file \"%s\".", {uninstaller}));
+  const auto copy = [](const std::string& source, const std::string& target, TcvFlags flags) {
+    // A file in use gets its new content at the next start.
+    const TInstallFile* file = AddFile(ActionList(), target, flags, true);
+    if (file && BufferedCopyFile(source, file->Pending ? file->TmpFileName : target)) return true;
+    ShowError(FormatText("Cannot copy system file \"%s\".", {target}));
+    return false;
+  };
+  if (!copy(WorkFolder() + "Resume.exe", folder + "Uninstall.exe", TcvFlags{TcvFlag::dont_log})) {
     return false;
   }
   if (Database().Packages->Count() > 0) {
     const std::string gacutil = Database().Packages->Package(0)->TempPath + "gacutil.exe";
-    if (FileExists(gacutil)) {
-      const std::string target = folder + "gacutil.exe";
-      if (!AddFile(ActionList(), target, {}, true) || !BufferedCopyFile(gacutil, target)) {
-        ShowError(FormatText("Cannot copy system file \"%s\".", {target}));
-        return false;
-      }
-    }
+    if (FileExists(gacutil) && !copy(gacutil, folder + "gacutil.exe", {})) return false;
   }
   return true;
 }

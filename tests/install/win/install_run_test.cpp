@@ -439,6 +439,18 @@ TEST_F(InstallRunTest, MissingSetupSourceAsksUntilTheUserCancels) {
   ExpectUntouched();
 }
 
+TEST_F(InstallRunTest, UninstallerThatCannotBeCopiedFailsTheRun) {
+  DeleteFileA((work_.Path() + "Resume.exe").c_str());
+  test::DialogWatcher watcher;
+  EXPECT_FALSE(InstallRun(host_));
+  ASSERT_TRUE(watcher.WaitForCount(1, 10000));
+  EXPECT_EQ(watcher.Seen()[0].Text,
+            "Cannot copy system file \"" + target_.Path() + "Uninstall.exe\".");
+  EXPECT_EQ(std::count(host_.steps.begin(), host_.steps.end(), "servers"), 0);
+  RollbackAll(ActionList());
+  ExpectUntouched();
+}
+
 TEST_F(InstallRunTest, SilentRunWithoutItsSourceEndsWithoutAsking) {
   DeleteFileA(host_.setupFile.c_str());
   SetVar(host_.database.get(), "SilentMode", "1");
