@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "database/project_enums.h"
 #include "database/xml_object_list.h"
@@ -113,6 +114,15 @@ class TInstallActions : public TXMLObjectList {
 
   TInstallAction* Action(int index) const { return ItemAs<TInstallAction>(index); }
 };
+
+// Appends a new action of the class (defaults set) and answers it.
+template <typename Action>
+Action& AddAction(TInstallActions& list) {
+  auto action = Action::New();
+  Action& added = *action;
+  list.Add(std::move(action));
+  return added;
+}
 
 // The root element of the saved list.
 inline constexpr std::string_view kInstallActionsRootName = "installactions";

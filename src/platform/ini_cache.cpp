@@ -61,6 +61,16 @@ bool IniWriteValue(const std::string& file, const std::string& section, const st
   return true;
 }
 
+bool IniAppendValue(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& value) {
+  TkeIniFile* ini = TheIniCache().Lookup(file, false);
+  if (!ini) return false;
+  ini->AppendMode = true;
+  ini->WriteString(section, key, value);
+  ini->AppendMode = false;
+  return true;
+}
+
 void IniDeleteKey(const std::string& file, const std::string& section, const std::string& key) {
   if (TkeIniFile* ini = TheIniCache().Lookup(file, false)) ini->DeleteKey(section, key);
 }

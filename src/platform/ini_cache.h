@@ -41,6 +41,10 @@ std::string IniReadValue(const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultValue);
 bool IniWriteValue(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value);
+// Adds key=value at the end of the section even when the key is there
+// already (the cached object's append mode is on for this write only).
+bool IniAppendValue(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& value);
 void IniDeleteKey(const std::string& file, const std::string& section, const std::string& key);
 void IniReadSectionKeys(const std::string& file, const std::string& section,
                         std::vector<std::string>& list);

@@ -250,7 +250,8 @@ void TkeIniFile::WriteString(std::string_view section, std::string_view ident,
   line.reserve(ident.size() + 1 + value.size());
   line.append(ident).append("=").append(value);
   TIniLines* lines = nullptr;
-  const std::int32_t index = FindKey(section, ident, lines, true);
+  const std::int32_t found = FindKey(section, ident, lines, true);
+  const std::int32_t index = AppendMode ? -1 : found;
   if (index < 0) {
     lines->push_back(std::move(line));
     Modified = true;

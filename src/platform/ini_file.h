@@ -131,6 +131,10 @@ class TkeIniFile {
   bool SkipNoEquals = true;
   bool TrimAroundEquals = true;
   bool StripQuotes = true;
+  // While set, WriteString adds its line at the end of the section without
+  // looking for a line of the same name (lists that may name a key twice,
+  // such as the install log's files and folders).
+  bool AppendMode = false;
 
  private:
   void AddLines(std::string_view bytes);

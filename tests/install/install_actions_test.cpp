@@ -17,14 +17,6 @@ std::string Saved(const TInstallActions& actions) {
   return tag.AsXML();
 }
 
-template <typename T>
-T& Append(TInstallActions& actions) {
-  auto action = T::New();
-  T& added = *action;
-  actions.Add(std::move(action));
-  return added;
-}
-
 TEST(InstallActions, NewActionsAreLoggedAndRolledBack) {
   auto file = TInstallFile::New();
   EXPECT_TRUE(file->Log);
@@ -39,7 +31,7 @@ TEST(InstallActions, NewActionsAreLoggedAndRolledBack) {
 
 TEST(InstallActions, EveryKindRoundTripsUnderItsElementName) {
   auto actions = TInstallActions::New();
-  auto& file = Append<TInstallFile>(*actions);
+  auto& file = AddAction<TInstallFile>(*actions);
   file.FileName = "C:\\App\\app.exe";
   file.BackupFileName = "C:\\Temp\\bk\\ABCDEFGH";
   file.TmpFileName = "C:\\App\\cv1.tmp";
@@ -47,23 +39,23 @@ TEST(InstallActions, EveryKindRoundTripsUnderItsElementName) {
   file.Flags = {TcvFlag::reg_server, TcvFlag::shared};
   file.Existed = true;
   file.Pending = true;
-  auto& reg = Append<TInstallReg>(*actions);
+  auto& reg = AddAction<TInstallReg>(*actions);
   reg.Key = "HKLM\\Software\\Acme";
   reg.Param = "Path";
   reg.OldValue = "C:\\Old";
   reg.OldType = 2;
   reg.Log = false;
-  auto& ini = Append<TInstallIni>(*actions);
+  auto& ini = AddAction<TInstallIni>(*actions);
   ini.IniFile = "C:\\WINDOWS\\acme.ini";
   ini.Section = "Main";
   ini.Param = "Port";
   ini.OldValue = "80";
-  Append<TInstallShortcut>(*actions).LinkFile = "C:\\Menu\\Acme.lnk";
-  Append<TInstallFolder>(*actions).Folder = "C:\\App";
-  auto& key = Append<TInstallRegKey>(*actions);
+  AddAction<TInstallShortcut>(*actions).LinkFile = "C:\\Menu\\Acme.lnk";
+  AddAction<TInstallFolder>(*actions).Folder = "C:\\App";
+  auto& key = AddAction<TInstallRegKey>(*actions);
   key.Key = "HKCU\\Software\\Acme";
   key.DontRollback = true;
-  auto& env = Append<TInstallEnvVar>(*actions);
+  auto& env = AddAction<TInstallEnvVar>(*actions);
   env.Name = "PATH";
   env.Value = "C:\\App\\bin";
   env.OldValue = "C:\\WINDOWS";
@@ -127,8 +119,8 @@ TEST(InstallActions, OnlyTheTableClassesAreWritten) {
   EXPECT_EQ(actions->GetItemTagName(TInstallEnvVar::StaticClass()), "envvar");
   EXPECT_EQ(actions->GetItemClass("envvar"), &TInstallEnvVar::StaticClass());
   EXPECT_EQ(actions->GetItemClass("action"), nullptr);
-  Append<TInstallAction>(*actions);  // a base action has no element
-  Append<TInstallFolder>(*actions).Folder = "C:\\x";
+  AddAction<TInstallAction>(*actions);  // a base action has no element
+  AddAction<TInstallFolder>(*actions).Folder = "C:\\x";
   EXPECT_EQ(Saved(*actions), "<installactions>\r\n\t<folder folder=\"C:\\x\"/>\r\n</installactions>\r\n");
 }
 

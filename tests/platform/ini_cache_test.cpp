@@ -34,6 +34,16 @@ TEST_F(IniCacheTest, WrittenValueIsReadBackBeforeItReachesTheDisk) {
   EXPECT_EQ(Read("app.ini"), "[Main]\r\nName=new\r\n\r\n");
 }
 
+TEST_F(IniCacheTest, AppendAddsASecondLineOfTheSameNameForThatWriteOnly) {
+  const std::string file = folder_.File("log.ini");
+  test::WriteBytes(file, "[Dirs]\r\nC:\\A=\r\n");
+  EXPECT_TRUE(IniAppendValue(file, "Dirs", "C:\\A", ""));
+  EXPECT_TRUE(IniAppendValue(file, "Files", "x", "1"));
+  EXPECT_TRUE(IniWriteValue(file, "Files", "x", "2"));  // not appending: replaces
+  FlushIniCache();
+  EXPECT_EQ(Read("log.ini"), "[Dirs]\r\nC:\\A=\r\nC:\\A=\r\n\r\n[Files]\r\nx=2\r\n\r\n");
+}
+
 TEST_F(IniCacheTest, CachedFilesKeepQuotesAndSkipComments) {
   const std::string file = folder_.File("quotes.ini");
   test::WriteBytes(file, "[S]\r\n;Key=comment\r\nKey = \"quoted value\"\r\nnoequals\r\n");

@@ -8,10 +8,12 @@
 #include "engine/package_database.h"
 #include "engine/run_selection.h"
 #include "engine/run_state.h"
+#include "engine/win/engine_install_host.h"
 #include "engine/win/package_files.h"
 #include "engine/win/plugin_commands.h"
 #include "engine/win/predefined_variables.h"
 #include "engine/win/presetup.h"
+#include "install/win/action_list.h"
 #include "platform/paths.h"
 #include "platform/win/file_system.h"
 #include "plugins/database_events.h"
@@ -240,5 +242,12 @@ bool EngineOperations::RebootOnFinish() { return database_->RebootOnFinish; }
 void EngineOperations::SetRebootOnFinish(bool value) { database_->RebootOnFinish = value; }
 
 void EngineOperations::FreeDatabase() { database_->Reset(); }
+
+bool EngineOperations::RunInstallation() {
+  EngineInstallHost host(*this, *database_);
+  return InstallRun(host);
+}
+
+void EngineOperations::Rollback() { RollbackAll(ActionList()); }
 
 }  // namespace cv

@@ -83,6 +83,10 @@ class EngineOperations : public NotBuiltOperations {
   void SetRebootOnFinish(bool value) override;
   void FreeDatabase() override;
 
+  // The installation run over this database, and undoing what it recorded.
+  bool RunInstallation() override;
+  void Rollback() override;
+
  private:
   TcvPackage* Package(int index) const;
 

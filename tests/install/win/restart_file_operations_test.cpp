@@ -6,6 +6,9 @@
 
 #include <vector>
 
+#include "platform/win/file_access.h"
+#include "platform/win/registry_path.h"
+#include "registry_sandbox.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -113,6 +116,57 @@ TEST(ScheduleFileReplace, MissingSourceChangesNothing) {
   const auto before = PendingRenames();
   ScheduleFileReplace(temp.Path() + "absent.dll", temp.Path() + "target.dll");
   EXPECT_EQ(PendingRenames(), before);
+}
+
+// The 9x branch, on an ini file of the test's own and a sandboxed run-once key.
+TEST(ScheduleWininitRename, AddsTheEntriesToAnExistingRenameSection) {
+  test::RegistrySandbox sandbox("WininitRename");
+  TempFolder temp;
+  const std::string ini = temp.Path() + "wininit.ini";
+  const std::string source = temp.Path() + "NEW.DLL";
+  const std::string target = temp.Path() + "OLD.DLL";
+  ASSERT_TRUE(WriteFileBytes(source, "new"));
+  ASSERT_TRUE(WriteFileBytes(ini, "[Rename]\r\nNUL=C:\\X.TMP\r\n\r\n[Other]\r\na=1\r\n"));
+  ASSERT_TRUE(ScheduleWininitRename(source, target, ini, kRunOnceKey));
+  const std::string shortSource = ShortPathName(source);
+  const std::string shortTarget = ShortPathName(temp.Path()) + "OLD.DLL";
+  EXPECT_EQ(test::ReadFileBytes(ini), "[Rename]\r\nNUL=C:\\X.TMP\r\nNUL=" + shortTarget +
+                                          "\r\n" + shortTarget + "=" + shortSource +
+                                          "\r\n\r\n[Other]\r\na=1\r\n");
+  EXPECT_FALSE(PathExists(target));  // the stand-in for its short name is gone
+  EXPECT_FALSE(PathExists(temp.Path() + "wininit.bak"));
+  // Only a path whose 8.3 form differs needs its long name back.
+  EXPECT_EQ(RegValueExists(kRunOnceKey, "Rename " + shortTarget), shortTarget != target);
+}
+
+TEST(ScheduleWininitRename, ALongTargetNameGetsARunOnceRename) {
+  test::RegistrySandbox sandbox("WininitRenameLong");
+  TempFolder temp;
+  const std::string ini = temp.Path() + "wininit.ini";
+  const std::string source = temp.Path() + "new content.dll";
+  const std::string target = temp.Path() + "long target name.dll";
+  ASSERT_TRUE(WriteFileBytes(source, "new"));
+  ASSERT_TRUE(ScheduleWininitRename(source, target, ini, kRunOnceKey));
+  const std::string shortSource = ShortPathName(source);
+  ASSERT_TRUE(WriteFileBytes(target, ""));
+  const std::string shortTarget = ShortPathName(target);
+  ASSERT_NE(shortTarget, target);
+  EXPECT_EQ(test::ReadFileBytes(ini), "[Rename]\r\nNUL=" + shortTarget + "\r\n" + shortTarget +
+                                          "=" + shortSource + "\r\n");
+  EXPECT_EQ(RegReadString(kRunOnceKey, "Rename " + shortTarget, "missing"),
+            "command.com /c ren " + shortTarget + " \"long target name.dll\"");
+}
+
+TEST(ScheduleWininitRename, DeletionWritesOneEntry) {
+  test::RegistrySandbox sandbox("WininitDelete");
+  TempFolder temp;
+  const std::string ini = temp.Path() + "wininit.ini";
+  const std::string file = temp.Path() + "GONE.DLL";
+  ASSERT_TRUE(WriteFileBytes(file, "x"));
+  ASSERT_TRUE(WriteFileBytes(ini, "[Other]\r\na=1\r\n"));
+  ASSERT_TRUE(ScheduleWininitRename(file, "", ini, kRunOnceKey));
+  EXPECT_EQ(test::ReadFileBytes(ini),
+            "[Other]\r\na=1\r\n[Rename]\r\nNUL=" + ShortPathName(file) + "\r\n");
 }
 
 }  // namespace

@@ -1,0 +1,27 @@
+#include "engine/win/engine_install_host.h"
+
+#include "engine/engine_services.h"
+#include "engine/run_state.h"
+#include "engine/win/engine.h"
+
+namespace cv {
+
+const std::string& EngineInstallHost::SetupFileName() { return Run().SetupFileName; }
+const std::string& EngineInstallHost::WorkFolder() { return Run().WorkFolder; }
+bool& EngineInstallHost::ResumeMode() { return Run().ResumeMode; }
+bool& EngineInstallHost::Cancelled() { return Run().Cancelled; }
+bool& EngineInstallHost::ResumePending() { return Run().ResumePending; }
+
+bool EngineInstallHost::PasswordAccepted() {
+  return CheckPackagePassword(database_, database_.Password);
+}
+
+std::string EngineInstallHost::EngineString(int n) { return cv::EngineString(operations_, n); }
+
+void EngineInstallHost::ShowStatusText(const std::string& text, int delayMs) {
+  operations_.ShowStatusText(text, delayMs);
+}
+
+void EngineInstallHost::HideStatusText() { operations_.HideStatusText(); }
+
+}  // namespace cv

@@ -1,0 +1,31 @@
+#pragma once
+// What the installation run takes from the engine: the project database,
+// the run's flags and files, its language strings and status text.
+
+#include "engine/setup_operations.h"
+#include "install/win/install_run.h"
+
+namespace cv {
+
+class EngineInstallHost : public InstallRunHost {
+ public:
+  EngineInstallHost(SetupOperations& operations, TcvMainDatabase& database)
+      : operations_(operations), database_(database) {}
+
+  TcvMainDatabase& Database() override { return database_; }
+  const std::string& SetupFileName() override;
+  const std::string& WorkFolder() override;
+  bool& ResumeMode() override;
+  bool& Cancelled() override;
+  bool& ResumePending() override;
+  bool PasswordAccepted() override;
+  std::string EngineString(int n) override;
+  void ShowStatusText(const std::string& text, int delayMs) override;
+  void HideStatusText() override;
+
+ private:
+  SetupOperations& operations_;
+  TcvMainDatabase& database_;
+};
+
+}  // namespace cv

@@ -1,0 +1,219 @@
+#include "install/win/action_list.h"
+
+#include <windows.h>
+
+#include "database/main_database.h"
+#include "database/variable_access.h"
+#include "install/registry_key_parent.h"
+#include "install/win/file_copy.h"
+#include "install/win/installed_file_services.h"
+#include "install/win/restart_file_operations.h"
+#include "platform/case_map.h"
+#include "platform/ini_cache.h"
+#include "platform/paths.h"
+#include "platform/system_info.h"
+#include "platform/unique_name.h"
+#include "platform/win/file_system.h"
+#include "platform/win/message_box.h"
+#include "platform/win/environment.h"
+#include "platform/win/registry_path.h"
+
+namespace cv {
+
+namespace {
+
+std::string BackupFolder() {
+  const TcvMainDatabase* database = MainDatabase();
+  return database ? database->TempBackupPath : std::string();
+}
+
+// The target is kept where it is; its new content goes to a temporary file
+// beside it until the next start.
+bool MakePending(TInstallFile& file) {
+  char name[MAX_PATH];
+  const std::string folder = ExcludeBackslash(ExtractFolder(file.FileName));
+  if (GetTempFileNameA(folder.c_str(), "cv", 0, name) == 0) return false;
+  file.Pending = true;
+  file.TmpFileName = name;
+  if (TcvMainDatabase* database = MainDatabase()) SetVar(database, "Reboot", "1");
+  return true;
+}
+
+void RemoveFileExtras(const TInstallFile& file) {
+  if (file.Flags.Contains(TcvFlag::reg_server)) UnregisterServerRoutine()(file.FileName);
+  if (file.Flags.Contains(TcvFlag::reg_font)) {
+    RemoveFontFile(file.FileName);
+    BroadcastFontChange();
+  }
+}
+
+std::string FontsKey() {
+  return SystemInfo().Is9x() ? "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts\\"
+                             : "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
+}
+
+void RollbackFile(TInstallFile& file) {
+  if (file.Pending) {
+    // The previous file never left its place.
+    DeleteFileForced(file.TmpFileName);
+  } else {
+    if (file.Flags.Contains(TcvFlag::reg_server)) UnregisterServerRoutine()(file.FileName);
+    if (file.Flags.Contains(TcvFlag::reg_font) && !file.Existed) {
+      RemoveFontFile(file.FileName);
+      if (!file.FontName.empty()) {
+        RegDeleteValuePath(FontsKey(), file.FontName);
+        RegDeleteValuePath(FontsKey(), file.FontName + " (TrueType)");
+      }
+      BroadcastFontChange();
+    }
+    if (FileExists(file.FileName) && !DeleteFileForced(file.FileName)) {
+      ShowError("Cannot delete " + file.FileName);
+    }
+    if (file.Existed && !file.BackupFileName.empty()) {
+      ForceFolders(ExtractFolder(file.FileName));
+      if (BufferedCopyFile(file.BackupFileName, file.FileName)) {
+        if (file.Flags.Contains(TcvFlag::reg_server)) RegisterServerRoutine()(file.FileName);
+        if (file.Flags.Contains(TcvFlag::reg_font)) {
+          AddFontFile(file.FileName);
+          BroadcastFontChange();
+        }
+      } else {
+        ShowError("Cannot copy \"" + file.BackupFileName + "\" to \"" + file.FileName + "\"");
+      }
+    }
+  }
+  if (!file.BackupFileName.empty()) DeleteFileForced(file.BackupFileName);
+}
+
+void RollbackReg(const TInstallReg& reg) {
+  RegDeleteValuePath(reg.Key, reg.Param);
+  if (reg.Existed) RegWriteTyped(reg.Key, reg.Param, static_cast<DWORD>(reg.OldType), reg.OldValue);
+}
+
+bool CreateRegistryKey(const std::string& path) {
+  const ResolvedRegistryKey resolved = ResolveRegistryPath(path);
+  if (!resolved.root) return false;
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(resolved.root, resolved.subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_READ, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
+}  // namespace
+
+TInstallActions& ActionList() {
+  static const std::unique_ptr<TInstallActions> list = TInstallActions::New();
+  return *list;
+}
+
+TInstallFile* AddFile(TInstallActions& list, const std::string& path, TcvFlags flags,
+                      bool removeExisting) {
+  auto created = TInstallFile::New();
+  TInstallFile& file = *created;
+  file.FileName = path;
+  file.Flags = flags;
+  file.Log = !flags.Contains(TcvFlag::dont_log);
+  if (FileExists(path)) {
+    file.Existed = true;
+    const std::string folder = BackupFolder();
+    if (folder.empty()) return nullptr;
+    file.BackupFileName = IncludeBackslash(folder) + MakeUniqueName(folder, "", "", false);
+    // The backup must hold the file as this run has left it so far.
+    DropIniCache(path);
+    if (!BufferedCopyFile(path, file.BackupFileName)) return nullptr;
+    if (removeExisting) {
+      RemoveFileExtras(file);
+      if (!DeleteFileForced(path) && !MakePending(file)) {
+        DeleteFileForced(file.BackupFileName);
+        return nullptr;
+      }
+    }
+  }
+  list.Add(std::move(created));
+  return &file;
+}
+
+TInstallFile* FindFile(const TInstallActions& list, const std::string& path) {
+  for (int i = 0; i < list.Count(); ++i) {
+    auto* file = dynamic_cast<TInstallFile*>(list.Action(i));
+    if (file && SameTextNoCase(file->FileName, path)) return file;
+  }
+  return nullptr;
+}
+
+void AddFolderChain(TInstallActions& list, const std::string& pathIn, bool record) {
+  if (pathIn.empty()) return;
+  const std::string path = ExcludeBackslash(pathIn);
+  if (path.size() <= 2 || FolderExists(path)) return;
+  const std::string parent = ExcludeBackslash(ExtractFolder(path));
+  if (parent == path) return;
+  AddFolderChain(list, parent, record);
+  if (CreateDirectoryA(path.c_str(), nullptr) && record) {
+    AddAction<TInstallFolder>(list).Folder = path;
+  }
+}
+
+void AddKeyChain(TInstallActions& list, const std::string& pathIn, bool record) {
+  if (pathIn.empty()) return;
+  const std::string path = ExcludeBackslash(pathIn);
+  if (RegKeyExists(path)) return;
+  const std::string parent = RegistryParentKey(path);
+  if (parent == path) return;
+  AddKeyChain(list, parent, record);
+  if (CreateRegistryKey(path) && record) AddAction<TInstallRegKey>(list).Key = path;
+}
+
+void ScheduleReplacements(const TInstallActions& list) {
+  for (int i = 0; i < list.Count(); ++i) {
+    const auto* file = dynamic_cast<const TInstallFile*>(list.Action(i));
+    if (!file || !file->Pending) continue;
+    if (file->TmpFileName.empty()) {
+      ScheduleFileDelete(file->FileName);
+    } else {
+      ScheduleFileReplace(file->TmpFileName, file->FileName);
+    }
+  }
+}
+
+void RollbackAction(TInstallAction& action) {
+  if (auto* file = dynamic_cast<TInstallFile*>(&action)) {
+    RollbackFile(*file);
+  } else if (const auto* reg = dynamic_cast<const TInstallReg*>(&action)) {
+    RollbackReg(*reg);
+  } else if (const auto* folder = dynamic_cast<const TInstallFolder*>(&action)) {
+    // A folder that still holds something stays.
+    RemoveDirectoryA(folder->Folder.c_str());
+  } else if (const auto* key = dynamic_cast<const TInstallRegKey*>(&action)) {
+    RegDeleteKeyPath(key->Key, false);
+  } else if (const auto* variable = dynamic_cast<const TInstallEnvVar*>(&action)) {
+    SetEnvVar(variable->Name, variable->OldValue, variable->SysVar);
+  }
+  // Ini entries and shortcuts come back with the file action made for their
+  // file before the first change.
+}
+
+void RollbackAll(TInstallActions& list) {
+  while (list.Count() > 0) {
+    const int last = list.Count() - 1;
+    TInstallAction* action = list.Action(last);
+    if (!action->DontRollback) RollbackAction(*action);
+    list.Delete(last);
+  }
+}
+
+bool SaveResumeState(const std::string& workFolder, const TcvMainDatabase& database,
+                     const TInstallActions& list) {
+  return database.SaveToFile(workFolder + "MainDB", kProjectRootName) &&
+         list.SaveToFile(workFolder + "InstallActions", kInstallActionsRootName);
+}
+
+bool LoadResumeState(const std::string& workFolder, TcvMainDatabase& database,
+                     TInstallActions& list) {
+  return database.LoadFromFile(workFolder + "MainDB", kProjectRootName) &&
+         list.LoadFromFile(workFolder + "InstallActions", kInstallActionsRootName);
+}
+
+}  // namespace cv
