@@ -60,7 +60,8 @@ void SplashWindow::Show(const std::string& path, HWND owner) {
     const RECT work = WorkArea();
     const POINT position = {work.left + (work.right - work.left - picture_.Size().cx) / 2,
                             work.top + (work.bottom - work.top - picture_.Size().cy) / 2};
-    window_ = CreatePictureWindow("CVSplashWindow", picture_, position, owner);
+    window_ = CreatePictureWindow("CVSplashWindow", picture_, position, owner,
+                                  PictureBackground::Erased);
     if (window_) {
       if (HRGN region = LoadRegionFile(ChangeExtension(path, ".rgn"))) {
         // The window owns the region from here on.
@@ -98,7 +99,8 @@ void SplashWindow::End() {
 
 bool ProgressWindow::CreatePictureForm(const std::string& packageFolder, HWND owner) {
   if (!picture_.Handle() && !picture_.Load(packageFolder + "presetup.bmp")) return false;
-  window_ = CreatePictureWindow("CVPresetupWindow", picture_, {0, 0}, owner);
+  window_ = CreatePictureWindow("CVPresetupWindow", picture_, {0, 0}, owner,
+                                PictureBackground::Covered);
   if (!window_) return false;
   bar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, kPictureBar.left,
                          kPictureBar.top, kPictureBar.right - kPictureBar.left,
