@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(ShippedBinaries, WindowsImports,
 // The reader against a table built by hand: two libraries, a name and an
 // ordinal, in a 32-bit and a 64-bit image.
 std::string TinyImage(bool wide) {
-  std::string image(0x400, '\0');
+  std::string image(0x600, '\0');
   auto put16 = [&](std::size_t at, std::uint32_t v) {
     image[at] = static_cast<char>(v);
     image[at + 1] = static_cast<char>(v >> 8);
@@ -116,9 +116,9 @@ std::string TinyImage(bool wide) {
   put32(section + 8, 0x300);
   put32(section + 12, 0x1000);
   put32(section + 16, 0x300);
-  put32(section + 20, 0x100);
-  // File offset = RVA - 0x1000 + 0x100.
-  auto at = [](std::uint32_t rva) { return static_cast<std::size_t>(rva - 0x1000 + 0x100); };
+  put32(section + 20, 0x200);
+  // File offset = RVA - 0x1000 + 0x200.
+  auto at = [](std::uint32_t rva) { return static_cast<std::size_t>(rva - 0x1000 + 0x200); };
   // Descriptors at 0x1000 (two and a terminator), lookup tables at 0x1100
   // and 0x1140, names at 0x1200.
   put32(at(0x1000), 0x1100);
@@ -156,7 +156,7 @@ TEST(PeImportReader, ReadsNamesAndOrdinalsByLibrary) {
                                     {"msvcrt.dll", {"#17", "malloc"}}};
     EXPECT_EQ(*imports, expected);
     // Cut short inside the table, the image has no readable imports.
-    EXPECT_FALSE(PeImports(std::string_view(image).substr(0, 0x32A)));
+    EXPECT_FALSE(PeImports(std::string_view(image).substr(0, 0x42A)));
     EXPECT_FALSE(PeImports("MZ not an image"));
   }
 }
