@@ -76,8 +76,8 @@ TEST_P(WindowsImports, EveryImportIsOnTheReviewedList) {
 INSTANTIATE_TEST_SUITE_P(ShippedBinaries, WindowsImports,
                          ::testing::Values("win32/bin/CVEngine.exe", "win32/bin/unpack.dll",
                                            "win64/bin/CVEngine.exe", "win64/bin/unpack.dll"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
+                         [](const ::testing::TestParamInfo<const char*>& param) {
+                           std::string name = param.param;
                            for (char& c : name) {
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            }

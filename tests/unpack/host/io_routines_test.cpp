@@ -184,7 +184,9 @@ TEST(IoRoutines, WhichFailuresAskTheEngineForTheCabinetsFolder) {
     };
     EXPECT_EQ(ExtractWith(fileSystem, container, false, false), c.result);
     EXPECT_EQ(harness.cabinets.size(), c.asks);
-    if (c.asks > 0) EXPECT_EQ(offered, scratch.Path());
+    if (c.asks > 0) {
+      EXPECT_EQ(offered, scratch.Path());
+    }
     EXPECT_EQ(ReadFile(harness.output + "a.txt"), c.result == 1 ? files[0].Data : "");
   }
 }
