@@ -44,7 +44,9 @@ std::int32_t HexToInt(std::string_view text) {
   if (text.find_first_of(" \t") != std::string_view::npos) return 0;
   // The text brings its own "$" or is read after one.
   if (text.find('$') != std::string_view::npos) return TryStrToInt(text).value_or(0);
-  return TryStrToInt("$" + std::string(text)).value_or(0);
+  std::string marked(1, '$');
+  marked.append(text);
+  return TryStrToInt(marked).value_or(0);
 }
 
 std::string IntToHex(std::uint32_t value, int digits) { return IntToBase(value, digits, 16); }
