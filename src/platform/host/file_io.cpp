@@ -3,6 +3,7 @@
 
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +27,37 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
   }
   std::fclose(file);
+  return complete;
+}
+
+bool ReadFileRange(const std::string& path, std::int64_t offset, std::size_t count,
+                   std::string& bytes, std::uint64_t* fileSize) {
+  bytes.clear();
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  const std::uintmax_t total = std::filesystem::file_size(path, error);
+  if (error) return false;
+  if (fileSize) *fileSize = total;
+  std::uint64_t start = 0;
+  if (offset >= 0) {
+    start = std::min<std::uint64_t>(static_cast<std::uint64_t>(offset), total);
+  } else {
+    const std::uint64_t back = static_cast<std::uint64_t>(-(offset + 1)) + 1;
+    start = back > total ? 0 : total - back;
+  }
+  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, total - start));
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  bool complete = false;
+  try {
+    bytes.assign(wanted, '\0');
+    complete = fseeko(file, static_cast<off_t>(start), SEEK_SET) == 0 &&
+               std::fread(bytes.data(), 1, wanted, file) == wanted;
+  } catch (const std::bad_alloc&) {
+    complete = false;
+  }
+  std::fclose(file);
+  if (!complete) bytes.clear();
   return complete;
 }
 
