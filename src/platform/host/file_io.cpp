@@ -10,6 +10,8 @@
 #include <new>
 #include <system_error>
 
+#include "platform/file_range.h"
+
 namespace cv {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
@@ -38,14 +40,9 @@ bool ReadFileRange(const std::string& path, std::int64_t offset, std::size_t cou
   const std::uintmax_t total = std::filesystem::file_size(path, error);
   if (error) return false;
   if (fileSize) *fileSize = total;
-  std::uint64_t start = 0;
-  if (offset >= 0) {
-    start = std::min<std::uint64_t>(static_cast<std::uint64_t>(offset), total);
-  } else {
-    const std::uint64_t back = static_cast<std::uint64_t>(-(offset + 1)) + 1;
-    start = back > total ? 0 : total - back;
-  }
-  const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, total - start));
+  const FileRangePlace place = PlaceFileRange(total, offset, count);
+  const std::uint64_t start = place.Start;
+  const std::size_t wanted = place.Count;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
   bool complete = false;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/file_range.h"
+
 namespace cv {
 namespace {
 
@@ -58,18 +60,10 @@ bool ReadFileRange(const std::string& path, std::int64_t offset, std::size_t cou
   if (GetFileSizeEx(file, &size) && size.QuadPart >= 0) {
     const auto total = static_cast<std::uint64_t>(size.QuadPart);
     if (fileSize) *fileSize = total;
-    std::uint64_t start = 0;
-    if (offset >= 0) {
-      start = std::min<std::uint64_t>(static_cast<std::uint64_t>(offset), total);
-    } else {
-      const std::uint64_t back = static_cast<std::uint64_t>(-(offset + 1)) + 1;
-      start = back > total ? 0 : total - back;
-    }
-    const std::uint64_t available = total - start;
-    const std::size_t wanted =
-        static_cast<std::size_t>(std::min<std::uint64_t>(count, available));
+    const FileRangePlace place = PlaceFileRange(total, offset, count);
+    const std::size_t wanted = place.Count;
     LARGE_INTEGER position;
-    position.QuadPart = static_cast<LONGLONG>(start);
+    position.QuadPart = static_cast<LONGLONG>(place.Start);
     if (SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) {
       try {
         bytes.assign(wanted, '\0');
