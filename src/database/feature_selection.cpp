@@ -60,9 +60,10 @@ class CachedConditions {
   TcvFeatures& features_;
 };
 
-// The feature a reference names, in the tree of `database`.
+// The feature a reference names, in the tree of `database` (an empty ID names
+// the first enabled feature).
 TcvFeature* Resolve(const TcvMainDatabase* database, const std::string& id) {
-  if (!database || !database->Features || id.empty()) return nullptr;
+  if (!database || !database->Features) return nullptr;
   return FindFeature(*database->Features, id);
 }
 
@@ -98,6 +99,9 @@ void SetFeature(TcvFeature& feature, bool select, bool recurse, bool keepUserCho
   if (keepUserChoice && database && database->UserFeatures.contains(feature.ID)) return;
   if (!IsEnabled(feature)) return;
   const NestingScope nesting;
+  // Changes are reported against the state the feature had when the call
+  // began, so a round trip caused by an exclusion below reports nothing more.
+  const int before = FeatureState(feature);
   const ScratchScope exclusions(exclusionList, false);
   if (feature.Required) select = true;
 
@@ -118,19 +122,15 @@ void SetFeature(TcvFeature& feature, bool select, bool recurse, bool keepUserCho
     }
   }
 
-  // Compared with the state just before the assignment: an exclusion above
-  // may already have changed this feature (and reported it), and the handler
-  // must hear of the way back too.
-  const int before = FeatureState(feature);
   feature.Selected = select;
   feature.Partial = partial;
   if (FeatureState(feature) != before) Notify(database, feature);
 
   if (recurse && feature.Features) {
+    // Checking or clearing a parent takes all its children with it, earlier
+    // choices on the children included.
     for (int i = 0; i < feature.Features->Count(); ++i) {
-      if (TcvFeature* sub = feature.Features->Feature(i)) {
-        SetFeature(*sub, select, true, keepUserChoice, false);
-      }
+      if (TcvFeature* sub = feature.Features->Feature(i)) SelectFeature(*sub, select);
     }
   }
 
@@ -305,7 +305,7 @@ bool SetActiveInstallType(TcvMainDatabase& database, std::string_view id) {
 }
 
 bool SetFeatureState(TcvMainDatabase& database, std::string_view id, bool select) {
-  if (id.empty() || !database.Features) return false;
+  if (!database.Features) return false;
   const CachedConditions cached(*database.Features);
   TcvFeature* feature = FindFeature(*database.Features, id);
   if (!feature) return false;

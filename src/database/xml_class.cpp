@@ -13,9 +13,7 @@ namespace {
 bool NameLess(std::string_view a, std::string_view b) {
   const std::size_t common = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < common; ++i) {
-    auto fold = [](char c) {
-      return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    };
+    auto fold = [](char c) { return static_cast<unsigned char>(UpperAscii(c)); };
     if (fold(a[i]) != fold(b[i])) return fold(a[i]) < fold(b[i]);
   }
   return a.size() < b.size();
@@ -65,6 +63,20 @@ const TXMLObject* XmlClass::Prototype() const {
   std::call_once(PropertyCache->PrototypeOnce,
                  [this] { PropertyCache->Prototype = Create(nullptr); });
   return PropertyCache->Prototype.get();
+}
+
+const std::string* XmlClass::InitialText(const XmlProperty& property) const {
+  const TXMLObject* prototype = Prototype();
+  if (!prototype) return nullptr;
+  std::call_once(PropertyCache->InitialTextsOnce, [this, prototype] {
+    for (const XmlProperty* each : Properties()) {
+      if (!IsSimpleKind(each->Kind) || each->Kind == PropKind::String) continue;
+      PropertyCache->InitialTexts.emplace(
+          each, prototype->PropertyText(*each, prototype->GetEnumPrefix(LowerAscii(each->Name))));
+    }
+  });
+  const auto found = PropertyCache->InitialTexts.find(&property);
+  return found == PropertyCache->InitialTexts.end() ? nullptr : &found->second;
 }
 
 bool XmlClass::InheritsFrom(const XmlClass& other) const {

@@ -41,6 +41,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "database/xml_enum.h"
@@ -107,6 +108,12 @@ struct XmlClass {
   // An object as created, never changed: the initial values that are not
   // written to XML. Null for a class that cannot be created.
   const TXMLObject* Prototype() const;
+  // The prototype's value text of a property of this class that is compared
+  // before writing (every simple kind but strings), with the enumeration
+  // prefix of its lower-case name; null for other properties or without a
+  // prototype. Worked out once per class, so writing objects does not
+  // convert the initial values again for each object.
+  const std::string* InitialText(const XmlProperty& property) const;
 
   struct Cache {
     std::once_flag Once;
@@ -114,6 +121,8 @@ struct XmlClass {
     std::vector<const XmlProperty*> Sorted;
     std::once_flag PrototypeOnce;
     std::unique_ptr<TXMLObject> Prototype;
+    std::once_flag InitialTextsOnce;
+    std::unordered_map<const XmlProperty*, std::string> InitialTexts;
   };
   Cache* PropertyCache = nullptr;
 };

@@ -173,8 +173,12 @@ void TXMLObject::SaveAttribute(std::string_view propName, TXMLTag& element) cons
   std::string value = PropertyText(*property, prefix);
   if (property->Kind != PropKind::String) {
     // A value equal to the class's initial value is not written.
-    if (const TXMLObject* fresh = Class().Prototype();
-        fresh && fresh->PropertyText(*property, fresh->GetEnumPrefix(propName)) == value) {
+    if (propName == LowerAscii(property->Name)) {
+      if (const std::string* initial = Class().InitialText(*property); initial && *initial == value) {
+        value.clear();
+      }
+    } else if (const TXMLObject* fresh = Class().Prototype();
+               fresh && fresh->PropertyText(*property, fresh->GetEnumPrefix(propName)) == value) {
       value.clear();
     }
   }

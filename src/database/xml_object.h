@@ -77,6 +77,8 @@ class TXMLObject {
   bool SetPropText(std::string_view name, std::string_view text);
 
  protected:
+  // Keeps the prototype's value texts (XmlClass::InitialText).
+  friend struct XmlClass;
   // The text form of `property`'s value, with `prefix` for enumerations.
   std::string PropertyText(const XmlProperty& property, std::string_view prefix) const;
   void SetPropertyFromText(const XmlProperty& property, std::string_view text,

@@ -20,7 +20,10 @@ TXMLObject* TXMLParamList::FindParam(std::string_view name) const {
 }
 
 void TXMLParamList::SetParam(std::string_view name, std::string_view value) {
-  TXMLObject* param = FindParam(name);
+  // The first item of that name, whatever its condition or kind: a list that
+  // hides some items from readers (FindParam overridden) must still not gain
+  // a second item of the same name here.
+  TXMLObject* param = TXMLParamList::FindParam(name);
   if (!param) {
     const int index = Add(GetParamClass().Create(this));
     param = Items(index);

@@ -10,6 +10,7 @@
 
 #include "database/xml_blanks.h"
 #include "database/xml_tag.h"
+#include "platform/case_map.h"
 #include "platform/xml_escape.h"
 
 namespace cv {
@@ -69,16 +70,6 @@ std::string TooManyNodes() {
 bool IsNameChar(char c) {
   return c == '-' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
          (c >= 'a' && c <= 'z');
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameNameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -335,7 +326,7 @@ class XmlParser {
     // The error points at the end tag's name: the ">" minus the name's length.
     const std::size_t namePos = pos_ - end_name_.size();
     if (!current_) Fail(text_, namePos, EndTagWithoutStart(end_name_));
-    if (!SameNameNoCase(end_name_, current_->name_)) {
+    if (!SameAsciiNoCase(end_name_, current_->name_)) {
       Fail(text_, namePos, EndTagMismatch(end_name_, current_->name_));
     }
     // Closing the tag being parsed ends the document; the rest is ignored.

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/case_map.h"
+
 namespace cv {
 
 int TXMLTagList::Add(std::unique_ptr<TXMLTag> tag) {
@@ -30,10 +32,7 @@ void TXMLTagList::Clear() {
 }
 
 void TXMLTag::SetName(std::string_view value) {
-  name_.assign(value);
-  for (char& c : name_) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  name_ = LowerAscii(value);
 }
 
 void TXMLTag::Clear() {

@@ -5,19 +5,12 @@
 #include <limits>
 
 #include "platform/case_map.h"
+#include "platform/numbers.h"
 #include "platform/trim.h"
 
 namespace cv {
 
 namespace {
-
-bool SameAsciiNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (CaseMapUpper(a[i]) != CaseMapUpper(b[i])) return false;
-  }
-  return true;
-}
 
 int FindName(std::string_view wanted, std::span<const std::string_view> names) {
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -28,35 +21,7 @@ int FindName(std::string_view wanted, std::span<const std::string_view> names) {
 
 }  // namespace
 
-std::int32_t IntegerFromText(std::string_view text) {
-  // Leading blanks are allowed, as the run-time's integer reading allows them.
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  int base = 10;
-  if (!text.empty() && text.front() == '$') {
-    base = 16;
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return 0;
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (error != std::errc() || end != text.data() + text.size()) return 0;
-  if (base == 16) {
-    // Hexadecimal text may spell the bit pattern of a negative number.
-    if (value > 0xFFFFFFFFull) return 0;
-    const auto bits = static_cast<std::uint32_t>(value);
-    const auto signedValue = static_cast<std::int32_t>(bits);
-    return negative ? static_cast<std::int32_t>(0u - bits) : signedValue;
-  }
-  const std::uint64_t limit = negative ? 2147483648ull : 2147483647ull;
-  if (value > limit) return 0;
-  return negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(value))
-                  : static_cast<std::int32_t>(value);
-}
+std::int32_t IntegerFromText(std::string_view text) { return StrToIntDef(text, 0); }
 
 std::string IntegerToText(std::int32_t value) { return std::to_string(value); }
 
@@ -81,8 +46,12 @@ double FloatFromText(std::string_view text) {
 
 std::string FloatToText(double value) {
   if (!std::isfinite(value)) return "0";
-  char buffer[64];
-  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  // Plain decimal notation with the fewest digits that read back to the same
+  // value: 100000 stays "100000", never "1e+05". The longest such text (the
+  // smallest subnormal) has about 330 characters.
+  char buffer[400];
+  const auto [end, error] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   if (error != std::errc()) return "0";
   return std::string(buffer, end);
 }

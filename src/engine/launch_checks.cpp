@@ -4,25 +4,11 @@
 #include <vector>
 
 #include "platform/case_map.h"
+#include "platform/delimited_words.h"
 
 namespace cv {
 
 namespace {
-
-std::vector<std::string> CommaWords(const std::string& list) {
-  std::vector<std::string> words;
-  std::string word;
-  for (char c : list) {
-    if (c == ',') {
-      if (!word.empty()) words.push_back(word);
-      word.clear();
-    } else {
-      word += c;
-    }
-  }
-  if (!word.empty()) words.push_back(word);
-  return words;
-}
 
 std::vector<std::string> SystemWords(const SystemInfoRecord& system) {
   if (system.IsNT()) {
@@ -58,11 +44,8 @@ int PartOr(const std::vector<std::string>& parts, std::size_t index, int fallbac
 bool SupportedOsPasses(const std::string& supportedOs, const SystemInfoRecord& system) {
   const std::string list = CaseMapUpper(supportedOs);
   if (list.empty()) return true;
-  const auto listed = CommaWords(list);
   for (const std::string& word : SystemWords(system)) {
-    for (const std::string& entry : listed) {
-      if (entry == word) return true;
-    }
+    if (IsWordInList(word, list, ",", true)) return true;
   }
   return false;
 }

@@ -5,6 +5,7 @@
 #include "database/variables.h"
 #include "database/xml_tag.h"
 #include "platform/case_map.h"
+#include "platform/paths.h"
 
 namespace cv {
 namespace {
@@ -78,6 +79,10 @@ void LoadHeaderVariables(TcvVariables& variables, std::string_view text) {
   }
   if (root.Kind == XmlKind::xkElement && SameTextNoCase(root.Name(), "variables"))
     variables.Merge(root);
+}
+
+std::string PackageFileName(std::string_view fileName) {
+  return ChangeExtension(fileName, ".cvp");
 }
 
 }  // namespace cv

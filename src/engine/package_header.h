@@ -65,4 +65,9 @@ std::optional<PackageTrailer> ParsePackageTrailer(std::string_view end, std::uin
 // install it.
 void LoadHeaderVariables(TcvVariables& variables, std::string_view text);
 
+// The file of a further package: its FileName with the extension replaced
+// by ".cvp" ("docs" and "docs.pkg" both give "docs.cvp"). The engine and
+// the builder name package files through this one rule.
+std::string PackageFileName(std::string_view fileName);
+
 }  // namespace cv

@@ -25,13 +25,6 @@ std::optional<std::string> ValueSwitch(const ArgumentList& args, const std::stri
 
 }  // namespace
 
-std::string StripOneQuotePair(const std::string& text) {
-  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-    return text.substr(1, text.size() - 2);
-  }
-  return text;
-}
-
 StartupSwitches ParseStartupSwitches(const ArgumentList& args) {
   StartupSwitches switches;
   if (const auto value = ValueSwitch(args, "resume:")) {

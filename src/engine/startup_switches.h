@@ -29,7 +29,4 @@ struct StartupSwitches {
 
 StartupSwitches ParseStartupSwitches(const ArgumentList& args);
 
-// One pair of surrounding double quotes removed.
-std::string StripOneQuotePair(const std::string& text);
-
 }  // namespace cv

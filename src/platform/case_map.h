@@ -20,14 +20,26 @@ inline std::string CaseMapUpper(std::string_view text) {
   return out;
 }
 
-// A-Z lowered and nothing else: names of XML elements and attributes, which
-// are ASCII.
+// ASCII letters only, nothing else changed: names of XML elements and
+// attributes, properties and registry types, which are ASCII.
+inline char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 inline std::string LowerAscii(std::string_view text) {
   std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : out) c = LowerAscii(c);
   return out;
+}
+// Equal with ASCII letters folded.
+inline bool SameAsciiNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  }
+  return true;
 }
 
 // Equal under the case map, without copying either text.

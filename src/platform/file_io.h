@@ -2,6 +2,8 @@
 // Whole-file reads and writes for documents kept in files (XML, logs). Like
 // every platform facade these answer false on failure and never raise.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,14 @@ namespace cv {
 // being written elsewhere is not read half-way) or fewer bytes arrive than
 // its size.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Reads the `count` bytes from `offset` (from the file's start, or back from
+// its end when negative; a range that would begin before the start begins
+// at the start) into `bytes`, and the file's size into `fileSize` when
+// given. False when the file cannot be opened or fewer bytes arrive than the
+// range holds within the file.
+bool ReadFileRange(const std::string& path, std::int64_t offset, std::size_t count,
+                   std::string& bytes, std::uint64_t* fileSize = nullptr);
 
 // Replaces the file with `bytes`: an existing file has its attributes reset
 // to normal (a read-only file is replaced too) and is deleted first. True only

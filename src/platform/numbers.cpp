@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <system_error>
 
 namespace cv {
 
 namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -14,10 +19,6 @@ int HexDigitValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-}  // namespace
 
 std::string IntToBase(std::uint64_t value, int width, int base) {
   static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -40,27 +41,12 @@ std::string PadLeft(char ch, std::string_view text, int width) {
 }
 
 std::int32_t HexToInt(std::string_view text) {
-  std::string_view digits = text;
-  bool negative = false;
-  if (text.find('$') != std::string_view::npos) {
-    // The text brings its own "$": it must be a whole integer text.
-    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
-      negative = digits.front() == '-';
-      digits.remove_prefix(1);
-    }
-    if (digits.empty() || digits.front() != '$') return 0;
-    digits.remove_prefix(1);
-  }
-  if (digits.empty()) return 0;
-  std::uint32_t value = 0;
-  for (const char c : digits) {
-    const int digit = HexDigitValue(c);
-    if (digit < 0) return 0;
-    if (value > 0x0FFFFFFFu) return 0;  // one more digit would not fit in 32 bits
-    value = (value << 4) | static_cast<std::uint32_t>(digit);
-  }
-  if (negative) value = 0u - value;
-  return static_cast<std::int32_t>(value);  // two's complement
+  if (text.find_first_of(" \t") != std::string_view::npos) return 0;
+  // The text brings its own "$" or is read after one.
+  if (text.find('$') != std::string_view::npos) return TryStrToInt(text).value_or(0);
+  std::string marked(1, '$');
+  marked.append(text);
+  return TryStrToInt(marked).value_or(0);
 }
 
 std::string IntToHex(std::uint32_t value, int digits) { return IntToBase(value, digits, 16); }
@@ -136,41 +122,67 @@ double StrToFloatDef(std::string_view text, double defaultValue) {
   return negative ? -value : value;
 }
 
-std::int32_t StrToIntDef(std::string_view text, std::int32_t defaultValue) {
+namespace {
+
+// An integer text: optional leading spaces, an optional sign, then decimal
+// digits or "$" and hexadecimal digits, nothing after them; the digits'
+// value must fit in 32 bits.
+struct IntegerText {
+  bool Negative = false;
+  bool Hex = false;
+  std::uint32_t Magnitude = 0;
+};
+
+std::optional<IntegerText> ReadIntegerText(std::string_view text) {
+  IntegerText read;
   std::size_t at = 0;
   while (at < text.size() && text[at] == ' ') ++at;
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  const bool hex = at < text.size() && text[at] == '$';
-  if (hex) ++at;
-  if (at >= text.size()) return defaultValue;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) read.Negative = text[at++] == '-';
+  read.Hex = at < text.size() && text[at] == '$';
+  if (read.Hex) ++at;
+  if (at >= text.size()) return std::nullopt;
+  const unsigned base = read.Hex ? 16 : 10;
   std::uint64_t value = 0;
   for (; at < text.size(); ++at) {
-    const char c = text[at];
-    unsigned digit = 0;
-    if (c >= '0' && c <= '9') {
-      digit = static_cast<unsigned>(c - '0');
-    } else if (hex && c >= 'a' && c <= 'f') {
-      digit = static_cast<unsigned>(c - 'a' + 10);
-    } else if (hex && c >= 'A' && c <= 'F') {
-      digit = static_cast<unsigned>(c - 'A' + 10);
-    } else {
-      return defaultValue;
-    }
-    value = value * (hex ? 16 : 10) + digit;
-    if (value > 0xFFFFFFFFull) return defaultValue;
+    const int digit = HexDigitValue(text[at]);
+    if (digit < 0 || static_cast<unsigned>(digit) >= base) return std::nullopt;
+    value = value * base + static_cast<unsigned>(digit);
+    if (value > 0xFFFFFFFFull) return std::nullopt;
   }
-  if (hex) {
-    const auto pattern = static_cast<std::uint32_t>(value);
-    const auto magnitude = static_cast<std::int32_t>(pattern);
-    return negative ? static_cast<std::int32_t>(0u - pattern) : magnitude;
+  read.Magnitude = static_cast<std::uint32_t>(value);
+  return read;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> TryStrToInt(std::string_view text) {
+  const auto read = ReadIntegerText(text);
+  if (!read) return std::nullopt;
+  if (read->Hex) {
+    // Hexadecimal digits spell a 32-bit pattern, "$FFFFFFFF" is -1.
+    const std::uint32_t pattern = read->Negative ? 0u - read->Magnitude : read->Magnitude;
+    return static_cast<std::int32_t>(pattern);
   }
-  if (negative) {
-    if (value > 0x80000000ull) return defaultValue;
-    return static_cast<std::int32_t>(-static_cast<std::int64_t>(value));
+  if (read->Negative) {
+    if (read->Magnitude > 0x80000000u) return std::nullopt;
+    return static_cast<std::int32_t>(-static_cast<std::int64_t>(read->Magnitude));
   }
-  if (value > 0x7FFFFFFFull) return defaultValue;
-  return static_cast<std::int32_t>(value);
+  if (read->Magnitude > 0x7FFFFFFFu) return std::nullopt;
+  return static_cast<std::int32_t>(read->Magnitude);
+}
+
+std::int32_t StrToIntDef(std::string_view text, std::int32_t defaultValue) {
+  return TryStrToInt(text).value_or(defaultValue);
+}
+
+std::optional<std::uint32_t> TryStrToUInt32(std::string_view text) {
+  const auto read = ReadIntegerText(text);
+  if (!read) return std::nullopt;
+  if (read->Negative) {
+    if (!read->Hex && read->Magnitude > 0x80000000u) return std::nullopt;
+    return 0u - read->Magnitude;
+  }
+  return read->Magnitude;
 }
 
 }  // namespace cv

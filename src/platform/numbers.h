@@ -3,10 +3,14 @@
 // user's regional settings.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace cv {
+
+// The value of one hexadecimal digit of either case, -1 for any other character.
+int HexDigitValue(char c);
 
 // Digits of a non-negative `value` in `base` (2 to 36; digits 0-9 then A-Z),
 // left-padded with "0" to `width`. A value wider than `width` keeps all its
@@ -36,6 +40,11 @@ std::string IntToHex(std::uint32_t value, int digits);
 // Decimal values must fit in 32 bits; hexadecimal ones are taken as a 32-bit
 // pattern ("$FFFFFFFF" is -1). Anything else gives `defaultValue`.
 std::int32_t StrToIntDef(std::string_view text, std::int32_t defaultValue);
+// The same, nothing when `text` is no integer text.
+std::optional<std::int32_t> TryStrToInt(std::string_view text);
+// The same syntax read as a 32-bit unsigned pattern: decimal values up to
+// 4294967295, negative ones down to -2147483648 as their two's complement.
+std::optional<std::uint32_t> TryStrToUInt32(std::string_view text);
 
 // `text` read as a decimal floating-point number with "." as the decimal
 // separator, or `defaultValue` when it is not one. Accepted: optional spaces

@@ -2,10 +2,15 @@
 
 namespace cv {
 
+std::string StripOneQuotePair(std::string_view text) {
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+    text = text.substr(1, text.size() - 2);
+  }
+  return std::string(text);
+}
+
 std::string IncludeBackslash(std::string_view path) {
-  std::string out(path);
-  if (out.size() >= 2 && out.front() == '"' && out.back() == '"')
-    out = out.substr(1, out.size() - 2);
+  std::string out = StripOneQuotePair(path);
   if (!out.empty() && out.back() != '\\') out += '\\';
   return out;
 }

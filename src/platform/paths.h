@@ -6,6 +6,10 @@
 
 namespace cv {
 
+// `text` without one pair of enclosing double quotes: only when both ends are
+// quotes, and only one pair.
+std::string StripOneQuotePair(std::string_view text);
+
 // Removes enclosing double quotes, then appends "\" unless the path is empty
 // or already ends with one.
 std::string IncludeBackslash(std::string_view path);

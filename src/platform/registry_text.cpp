@@ -1,32 +1,15 @@
 #include "platform/registry_text.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
 #include <utility>
+
+#include "platform/case_map.h"
+#include "platform/numbers.h"
 
 namespace cv {
 
-namespace {
-
-bool SameAsciiNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-}  // namespace
 
 RegistryPathParts SplitRegistryPath(std::string_view path) {
   // Searched in this order; short names first.
@@ -95,34 +78,14 @@ std::string RegistryBinaryFromText(std::string_view text) {
 std::string RegistryDwordToText(std::uint32_t value) { return std::to_string(value); }
 
 std::uint32_t RegistryDwordFromText(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
+  // Tabs count as leading blanks, and "0x" marks hexadecimal like "$".
+  std::string integer(text.substr(std::min(text.find_first_not_of(" \t"), text.size())));
+  const std::size_t digits = !integer.empty() && (integer[0] == '+' || integer[0] == '-') ? 1 : 0;
+  if (integer.size() >= digits + 2 && integer[digits] == '0' &&
+      (integer[digits + 1] == 'x' || integer[digits + 1] == 'X')) {
+    integer.replace(digits, 2, "$");
   }
-  int base = 10;
-  if (i < text.size() && text[i] == '$') {
-    base = 16;
-    ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
-  if (i >= text.size()) return 0;
-  std::uint64_t value = 0;
-  for (; i < text.size(); ++i) {
-    const int digit = HexDigitValue(text[i]);
-    if (digit < 0 || digit >= base) return 0;
-    value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-    if (value > 0xFFFFFFFFull) return 0;
-  }
-  if (negative) {
-    if (value > 0x80000000ull) return 0;
-    return static_cast<std::uint32_t>(0u - static_cast<std::uint32_t>(value));
-  }
-  return static_cast<std::uint32_t>(value);
+  return TryStrToUInt32(integer).value_or(0);
 }
 
 std::string RegistryMultiStringToText(std::string_view bytes) {

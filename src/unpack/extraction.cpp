@@ -278,8 +278,15 @@ Extraction::Outcome Extraction::ExtractSet(const std::string& firstCabinet) {
     if (where != located_.end()) folder_ = where->second;
     Outcome outcome = Outcome::Failed;
     for (int request = 0;; ++request) {
+      const std::size_t hookedBefore = hookedBlocks_.size();
       outcome = AttemptCabinet(cabinet);
-      if (outcome != Outcome::NotFound || stopped_) break;
+      if (outcome != Outcome::AskForFolder || stopped_) break;
+      // The data hook's stream cannot start again: once it has seen data,
+      // a new attempt could not decipher what it reads.
+      if (hookedBlocks_.size() != hookedBefore) {
+        outcome = Outcome::Failed;
+        break;
+      }
       if (request >= kMaxCabinetRequests || !AskForCabinet(cabinet)) {
         outcome = Outcome::Failed;
         break;
@@ -372,7 +379,7 @@ Extraction::Outcome Extraction::JoinFollowingCabinets(mscabd_cabinet*& tail, boo
     if (!joined.insert(Folded(name)).second) return Outcome::Failed;
     mscabd_cabinet* next = nullptr;
     const Outcome opened = OpenCabinet(name, next);
-    if (opened != Outcome::Done) return opened == Outcome::NotFound ? Outcome::Failed : opened;
+    if (opened != Outcome::Done) return opened == Outcome::AskForFolder ? Outcome::Failed : opened;
     // The folder goes on beyond this cabinet only when it is its only one.
     const bool goesOn = next->folders && !next->folders->next && ContinuesFromPrevious(next) &&
                         ContinuesIntoNext(next);
@@ -399,7 +406,7 @@ Extraction::Outcome Extraction::OpenCabinet(const std::string& name, mscabd_cabi
       return Outcome::Done;
     }
     const Outcome outcome = Classify(decompressor_->last_error(decompressor_));
-    if (outcome != Outcome::NotFound) return outcome;
+    if (outcome != Outcome::AskForFolder) return outcome;
   }
 }
 
@@ -423,10 +430,19 @@ Extraction::Outcome Extraction::ExtractTo(mscabd_file* file, const std::string& 
   return Classify(error);
 }
 
-// Only a cabinet that cannot be opened (missing, or its file holds no such
-// cabinet) may be found elsewhere; anything wrong inside a cabinet is final.
+// A corrupt cabinet, a file that is not a cabinet and an output that cannot
+// be written are final; any other failure (the cabinet cannot be opened or
+// read, too little memory, ...) may go away with the cabinet found elsewhere,
+// so the engine is asked for its folder.
 Extraction::Outcome Extraction::Classify(int error) {
-  return error == MSPACK_ERR_OPEN ? Outcome::NotFound : Outcome::Failed;
+  switch (error) {
+    case MSPACK_ERR_SIGNATURE:
+    case MSPACK_ERR_DATAFORMAT:
+    case MSPACK_ERR_CHECKSUM:
+    case MSPACK_ERR_DECRUNCH:
+    case MSPACK_ERR_WRITE: return Outcome::Failed;
+    default: return Outcome::AskForFolder;
+  }
 }
 
 bool Extraction::AskForCabinet(const std::string& name) {

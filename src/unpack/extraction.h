@@ -61,7 +61,7 @@ class Extraction {
   int WriteRoutine(Handle& handle, const void* data, int count);
 
  private:
-  enum class Outcome { Done, Stopped, NotFound, Failed };
+  enum class Outcome { Done, Stopped, AskForFolder, Failed };
 
   Outcome ExtractSet(const std::string& firstCabinet);
   Outcome AttemptCabinet(const std::string& cabinetName);

@@ -207,6 +207,17 @@ TEST_F(BuilderTest, FurtherPackageHasNoEngine) {
   EXPECT_EQ(CabinetFiles(extra, 1).at("data/Extras/extra/big.bin"), Read("project/extra/big.bin"));
 }
 
+TEST_F(BuilderTest, FurtherPackageFileNameHasItsExtensionReplaced) {
+  std::string project = kProject;
+  const std::string plain = "filename=\"extras\"";
+  project.replace(project.find(plain), plain.size(), "filename=\"extras.v2\"");
+  Write("project/project.xml", project);
+  const BuildSummary summary = BuildSetup(options_);
+  ASSERT_EQ(summary.Packages.size(), 2u);
+  EXPECT_EQ(fs::path(summary.Packages[1].Path).filename(), "extras.cvp");
+  EXPECT_TRUE(fs::exists(scratch_.File("out/extras.cvp")));
+}
+
 std::string Deciphered(std::string bytes) {
   DecipherDatabaseBytes(bytes);
   return bytes;

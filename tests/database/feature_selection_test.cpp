@@ -182,7 +182,7 @@ TEST_F(FeatureTest, AnExcludedFeatureStaysOutForTheWholeOperation) {
   EXPECT_TRUE(F("b").Selected);
 }
 
-TEST_F(FeatureTest, ReferencesThatNameNothingAreSkipped) {
+TEST_F(FeatureTest, ReferencesThatNameNoEnabledFeatureAreSkipped) {
   LoadFeatures(
       "<feature id='first'/>"
       "<feature id='off' condition='0'/>"
@@ -192,10 +192,11 @@ TEST_F(FeatureTest, ReferencesThatNameNothingAreSkipped) {
   F("off").Selected = true;
   SelectFeature(F("a"), true);
   EXPECT_TRUE(F("a").Selected);
-  EXPECT_TRUE(F("first").Selected) << "an empty reference names no feature";
+  EXPECT_FALSE(F("first").Selected) << "an empty reference names the first enabled feature";
   EXPECT_TRUE(F("off").Selected) << "a feature whose condition fails is not found";
+  SelectFeature(F("first"), true);
   SelectFeature(F("first"), false);
-  EXPECT_TRUE(F("a").Selected) << "nor is it a dependency on the first feature";
+  EXPECT_TRUE(F("a").Selected) << "dependents are found by the ID they name, and it is empty";
 }
 
 TEST_F(FeatureTest, AFeatureWhoseConditionFailsIsLeftAlone) {
@@ -217,12 +218,37 @@ TEST_F(FeatureTest, UserChoicesAreKeptOnRequest) {
   SetFeature(F("a"), false, true, true, false);
   EXPECT_EQ(Selected({"a", "a1", "a2"}), "aa1a2") << "IDs compare ignoring case";
 
-  // A choice on a sub-feature survives its parent's reset.
-  db->UserFeatures = {"a1"};
-  SetFeature(F("a"), false, true, true, false);
-  EXPECT_EQ(Selected({"a", "a1", "a2"}), "-a1-");
   SetFeature(F("a"), false, true, false, false);
   EXPECT_EQ(Selected({"a", "a1", "a2"}), "---") << "only when asked to keep them";
+
+  // A parent takes all its children with it, choices made on them included.
+  SelectFeature(F("a"), true);
+  db->UserFeatures = {"a1"};
+  SetFeature(F("a"), false, true, true, false);
+  EXPECT_EQ(Selected({"a", "a1", "a2"}), "---");
+}
+
+TEST_F(FeatureTest, AChangeIsJudgedAgainstTheStateBeforeExclusions) {
+  // Selecting 'a' excludes 'b', which takes 'a' (it depends on 'b') with it
+  // for a moment; 'a' ends selected as it began, so only the moment is heard.
+  LoadFeatures(
+      "<feature id='a'><depends><feature id='b'/></depends><excepts><feature id='b'/></excepts>"
+      "</feature><feature id='b'/>");
+  SelectFeature(F("b"), true);
+  F("a").Selected = true;
+  RecordChanges();
+  SelectFeature(F("a"), true);
+  EXPECT_EQ(Selected({"a", "b"}), "a-");
+  EXPECT_EQ(changes, (std::vector<std::string>{"b=0", "a=0"}));
+}
+
+TEST_F(FeatureTest, AnEmptyReferenceNamesTheFirstEnabledFeature) {
+  values["off"] = "0";
+  LoadFeatures(
+      "<feature id='hidden' condition='off'/><feature id='first'/>"
+      "<feature id='user'><depends><feature id=''/></depends></feature>");
+  SelectFeature(F("user"), true);
+  EXPECT_EQ(Selected({"hidden", "first", "user"}), "-firstuser");
 }
 
 TEST_F(FeatureTest, ChangesAreReportedOncePerChange) {
@@ -254,8 +280,8 @@ TEST_F(FeatureTest, SelfReferencesEnd) {
   EXPECT_TRUE(F("self").Selected);
   SelectFeature(F("self"), true);
   EXPECT_TRUE(F("self").Selected);
-  EXPECT_EQ(changes, (std::vector<std::string>{"self=1", "self=0", "self=1"}))
-      << "excluding itself deselects it on the way, and the way back is reported";
+  EXPECT_EQ(changes, (std::vector<std::string>{"self=1", "self=0"}))
+      << "excluding itself deselects it on the way; it ends as it began, so nothing more";
   SelectFeature(F("self"), false);
   EXPECT_FALSE(F("self").Selected);
 
@@ -537,12 +563,20 @@ TEST_F(InstallTypeTest, SelectsExactlyTheTypesFeatures) {
 TEST_F(InstallTypeTest, ReportsFeatureChangesAndUpdatesParents) {
   EXPECT_TRUE(SetActiveInstallType(*db, "full"));
   RecordChanges();
-  db->UserFeatures.insert("samples");
+  // The user's choice on 'docs' keeps it and its children as they are.
+  db->UserFeatures.insert("docs");
   F("samples").Selected = false;
   EXPECT_TRUE(SetActiveInstallType(*db, "full"));
   EXPECT_EQ(FeatureState(F("docs")), 2) << "parents follow after the selection";
+  EXPECT_EQ(changes,
+            (std::vector<std::string>{"tools=0", "extra=0", "tools=1", "extra=1", "docs=2"}));
+
+  db->UserFeatures.clear();
+  changes.clear();
+  EXPECT_TRUE(SetActiveInstallType(*db, "full"));
   EXPECT_EQ(changes, (std::vector<std::string>{"docs=0", "manual=0", "tools=0", "extra=0", "docs=1",
-                                               "manual=1", "tools=1", "extra=1", "docs=2"}));
+                                               "manual=1", "samples=1", "tools=1", "extra=1"}))
+      << "a parent takes all its children";
 }
 
 TEST_F(InstallTypeTest, ListedFeaturesThatCannotBeFoundAreSkipped) {
@@ -567,7 +601,13 @@ TEST_F(InstallTypeTest, ChoicesMadeByPluginsLastUntilTheTypeChanges) {
 
   EXPECT_TRUE(SetActiveInstallType(*db, "FULL")) << "the same type, named in another case";
   EXPECT_EQ(db->UserFeatures.size(), 2u);
-  EXPECT_EQ(Selected(All()), "coredocsmanual---") << "extra came only with the tools";
+  EXPECT_EQ(Selected(All()), "coredocsmanualsamples--")
+      << "the sample comes back with its parent; extra came only with the tools";
+  EXPECT_EQ(FeatureState(F("docs")), 1);
+  db->UserFeatures.insert("docs");
+  ASSERT_TRUE(SetFeatureState(*db, "samples", false));
+  EXPECT_TRUE(SetActiveInstallType(*db, "full"));
+  EXPECT_EQ(Selected(All()), "coredocsmanual---") << "a kept parent keeps its children";
   EXPECT_EQ(FeatureState(F("docs")), 2);
 
   // A request that fails forgets nothing.
@@ -575,8 +615,8 @@ TEST_F(InstallTypeTest, ChoicesMadeByPluginsLastUntilTheTypeChanges) {
   EXPECT_FALSE(SetActiveInstallType(*db, "hidden"));
   EXPECT_EQ(db->ActiveInstallType, "full");
   EXPECT_EQ(db->InstallTypes->Active, db->InstallTypes->InstallType(1));
-  EXPECT_EQ(db->UserFeatures.size(), 2u);
-  EXPECT_EQ(typeChanges.size(), 2u);
+  EXPECT_EQ(db->UserFeatures.size(), 3u);
+  EXPECT_EQ(typeChanges.size(), 3u);
 
   EXPECT_TRUE(SetActiveInstallType(*db, "Typical"));
   EXPECT_TRUE(db->UserFeatures.empty());
@@ -629,8 +669,11 @@ TEST_F(InstallTypeTest, SetFeatureStateAnswersWhetherTheStateWasTaken) {
   EXPECT_TRUE(F("core").Selected);
   EXPECT_FALSE(SetFeatureState(*db, "gated", true)) << "condition fails";
   EXPECT_FALSE(SetFeatureState(*db, "nothing", true));
-  EXPECT_FALSE(SetFeatureState(*db, "", true)) << "an empty ID names no feature";
+  EXPECT_FALSE(SetFeatureState(*db, "", false)) << "the first feature, which is required";
   EXPECT_TRUE(F("core").Selected);
+  F("core").Required = false;
+  EXPECT_TRUE(SetFeatureState(*db, "", false));
+  EXPECT_FALSE(F("core").Selected);
 }
 
 // ---------------------------------------------------------------------------

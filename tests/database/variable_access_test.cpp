@@ -83,6 +83,18 @@ TEST_F(VariableAccess, EnvironmentVariablesAreNeitherFoundNorSet) {
   EXPECT_EQ(db->Variables->FindParam("PATH")->Value, "other");
 }
 
+TEST_F(VariableAccess, SetParamFindsTheFirstNamesakeWhateverItsConditionOrKind) {
+  TcvVariable& hidden = AddVariable(*db->Variables, "Mode", "hidden", "0");
+  TcvVariable& path = AddVariable(*db->Variables, "PATH", "C:\\Tools");
+  path.VarType = TcvVarType::vtEnvVar;
+  const int count = db->Variables->Count();
+  db->Variables->SetParam("MODE", "set");
+  db->Variables->SetParam("path", "D:\\");
+  EXPECT_EQ(db->Variables->Count(), count) << "no second variable of the same name";
+  EXPECT_EQ(hidden.Value, "set");
+  EXPECT_EQ(path.Value, "D:\\");
+}
+
 TEST_F(VariableAccess, PackageSeesItsOwnVariablesFirstAndNewOnesGoToTheDatabase) {
   TcvPackage& package = AddPackage("extra.cvp");
   AddVariable(*db->Variables, "Shared", "db");

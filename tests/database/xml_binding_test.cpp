@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "database/xml_object.h"
 #include "database/xml_object_list.h"
@@ -225,6 +226,17 @@ TEST(XmlBinding, NumbersAndCharactersReadLikeTheRunTimeReadsThem) {
   EXPECT_DOUBLE_EQ(item->Ratio, 0);
   item->SetPropText("Ratio", "3");
   EXPECT_EQ(item->GetPropText("Ratio"), "3");
+  // The shortest plain decimal text; round values never in exponent form.
+  const std::pair<double, const char*> floats[] = {
+      {100000, "100000"}, {1000000, "1000000"}, {1e15, "1000000000000000"},
+      {9007199254740993.0, "9007199254740992"}, {-2.5e6, "-2500000"}, {0.1, "0.1"},
+      {0.00001, "0.00001"}, {123456.75, "123456.75"}};
+  for (const auto& [number, text] : floats) {
+    item->Ratio = number;
+    EXPECT_EQ(item->GetPropText("Ratio"), text) << number;
+    item->SetPropText("Ratio", text);
+    EXPECT_EQ(item->Ratio, number) << text;
+  }
   item->SetPropText("Letter", "xyz");
   EXPECT_EQ(item->Letter, 'x');
   item->SetPropText("Letter", "");

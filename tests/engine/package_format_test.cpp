@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include "../database/scratch_folder.h"
 #include "database/main_database.h"
@@ -67,6 +68,13 @@ std::string HeaderRecord(std::uint32_t packageSize, std::int32_t flags) {
   std::array<unsigned char, kPackageHeaderSize> bytes{};
   EncodePackageHeader(header, bytes.data());
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+TEST(PackageFileName, TheExtensionIsReplacedByCvp) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"docs", "docs.cvp"}, {"docs.pkg", "docs.cvp"}, {"a.b.c", "a.b.cvp"}, {"docs.cvp", "docs.cvp"},
+      {"sub.dir\\docs", "sub.dir\\docs.cvp"}, {"", ".cvp"}};
+  for (const auto& [fileName, expected] : cases) EXPECT_EQ(PackageFileName(fileName), expected);
 }
 
 TEST(PackageTrailer, TheHeaderBeforeTheMarkerGivesTheExpectedFileSize) {

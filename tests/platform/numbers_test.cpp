@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace cv {
@@ -181,6 +182,45 @@ TEST(StrToFloatDef, ManyDigitsAreReadWhole) {
   // 10^-501 moved up by 600 powers of ten is 10^99.
   EXPECT_EQ(StrToFloatDef("0." + std::string(500, '0') + "1e600", -7.5), 1e99);
   EXPECT_EQ(StrToFloatDef(std::string(1000, '0') + "2.5", -7.5), 2.5);
+}
+
+}  // namespace
+}  // namespace cv
+
+namespace cv {
+namespace {
+
+// One reader of integer texts serves the signed form, the unsigned 32-bit
+// pattern and, through them, StrToIntDef and HexToInt.
+TEST(TryStrToInt, SignedAndUnsignedReadingsOfTheSameSyntax) {
+  struct Case {
+    const char* text;
+    std::optional<std::int32_t> signedValue;
+    std::optional<std::uint32_t> pattern;
+  };
+  const Case cases[] = {
+      {"0", 0, 0u},
+      {"  -17", -17, 0xFFFFFFEFu},
+      {"+2147483647", 2147483647, 2147483647u},
+      {"2147483648", std::nullopt, 2147483648u},
+      {"4294967295", std::nullopt, 4294967295u},
+      {"4294967296", std::nullopt, std::nullopt},
+      {"-2147483648", std::numeric_limits<std::int32_t>::min(), 0x80000000u},
+      {"-2147483649", std::nullopt, std::nullopt},
+      {"$FFFFFFFF", -1, 0xFFFFFFFFu},
+      {"-$1f", -31, 0xFFFFFFE1u},
+      {"$100000000", std::nullopt, std::nullopt},
+      {"0x10", std::nullopt, std::nullopt},
+      {"12 ", std::nullopt, std::nullopt},
+      {"", std::nullopt, std::nullopt},
+      {"$", std::nullopt, std::nullopt},
+      {"1F", std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TryStrToInt(c.text), c.signedValue) << c.text;
+    EXPECT_EQ(TryStrToUInt32(c.text), c.pattern) << c.text;
+    EXPECT_EQ(StrToIntDef(c.text, 99), c.signedValue.value_or(99)) << c.text;
+  }
 }
 
 }  // namespace

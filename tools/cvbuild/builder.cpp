@@ -5,6 +5,7 @@
 #include "build_error.h"
 #include "databases.h"
 #include "engine/package_database.h"
+#include "engine/package_header.h"
 #include "package_plan.h"
 #include "project.h"
 #include "script/package_password.h"
@@ -110,7 +111,7 @@ BuildSummary BuildSetup(const BuildOptions& options) {
     if (package.Main) {
       content.EnginePath = options.EnginePath;
     } else {
-      path = (outputFolder / (package.FileName + ".cvp")).string();
+      path = (outputFolder / PackageFileName(package.FileName)).string();
     }
     content.Presetup = package.Pictures;
     if (package.Main) {

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
-#include <vector>
+
+#include "pe_image.h"
 
 namespace cv::build {
 namespace {
@@ -12,42 +13,14 @@ constexpr std::uint32_t kResourceTypeVersion = 16;
 constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BD;
 constexpr int kMaxDirectoryEntries = 4096;
 
-// Bounds-checked little-endian reads; nullopt past the end.
-class Bytes {
+class VersionReader {
  public:
-  explicit Bytes(std::string_view data) : data_(data) {}
-  std::size_t Size() const { return data_.size(); }
-  std::optional<std::uint32_t> U16(std::uint64_t at) const { return Read(at, 2); }
-  std::optional<std::uint32_t> U32(std::uint64_t at) const { return Read(at, 4); }
-
- private:
-  std::optional<std::uint32_t> Read(std::uint64_t at, int width) const {
-    if (at > data_.size() || data_.size() - at < static_cast<std::uint64_t>(width)) {
-      return std::nullopt;
-    }
-    std::uint32_t value = 0;
-    for (int i = width - 1; i >= 0; --i) {
-      value = (value << 8) | static_cast<std::uint8_t>(data_[static_cast<std::size_t>(at) + i]);
-    }
-    return value;
-  }
-  std::string_view data_;
-};
-
-struct Section {
-  std::uint32_t VirtualAddress;
-  std::uint32_t VirtualSize;
-  std::uint32_t RawSize;
-  std::uint32_t RawOffset;
-};
-
-class PeImage {
- public:
-  explicit PeImage(std::string_view image) : bytes_(image) {}
+  explicit VersionReader(std::string_view image) : image_(image), bytes_(image_.Bytes()) {}
 
   std::string FileVersion() {
-    if (!ReadHeaders()) return {};
-    const auto resourceRoot = RvaToOffset(resourceRva_);
+    const auto resourceRva = image_.Directory(PeDirectory::Resource);
+    if (!resourceRva) return {};
+    const auto resourceRoot = image_.RvaToOffset(*resourceRva);
     if (!resourceRoot) return {};
     // Type, then name, then language: take the version type, then the first
     // entry at each lower level.
@@ -62,68 +35,12 @@ class PeImage {
     const auto dataRva = bytes_.U32(dataEntry);
     const auto dataSize = bytes_.U32(dataEntry + 4);
     if (!dataRva || !dataSize) return {};
-    const auto data = RvaToOffset(*dataRva);
+    const auto data = image_.RvaToOffset(*dataRva);
     if (!data) return {};
     return FixedFileVersion(*data, *dataSize);
   }
 
  private:
-  bool ReadHeaders() {
-    if (bytes_.U16(0) != 0x5A4Du) return false;  // "MZ"
-    const auto pe = bytes_.U32(0x3C);
-    if (!pe || bytes_.U32(*pe) != 0x00004550u) return false;  // "PE\0\0"
-    const std::uint64_t fileHeader = std::uint64_t{*pe} + 4;
-    const auto sectionCount = bytes_.U16(fileHeader + 2);
-    const auto optionalSize = bytes_.U16(fileHeader + 16);
-    const std::uint64_t optional = fileHeader + 20;
-    const auto magic = bytes_.U16(optional);
-    if (!sectionCount || !optionalSize || !magic) return false;
-    std::uint64_t directories = 0;
-    std::uint64_t countField = 0;
-    if (*magic == 0x10B) {
-      countField = optional + 92;
-      directories = optional + 96;
-    } else if (*magic == 0x20B) {
-      countField = optional + 108;
-      directories = optional + 112;
-    } else {
-      return false;
-    }
-    const auto directoryCount = bytes_.U32(countField);
-    if (!directoryCount || *directoryCount <= 2) return false;
-    const std::uint64_t resourceDirectory = directories + 2 * 8;
-    if (resourceDirectory + 8 > optional + *optionalSize) return false;
-    const auto rva = bytes_.U32(resourceDirectory);
-    if (!rva || *rva == 0) return false;
-    resourceRva_ = *rva;
-    const std::uint64_t table = optional + *optionalSize;
-    for (std::uint32_t i = 0; i < *sectionCount; ++i) {
-      const std::uint64_t at = table + std::uint64_t{i} * 40;
-      const auto virtualSize = bytes_.U32(at + 8);
-      const auto virtualAddress = bytes_.U32(at + 12);
-      const auto rawSize = bytes_.U32(at + 16);
-      const auto rawOffset = bytes_.U32(at + 20);
-      if (!virtualSize || !virtualAddress || !rawSize || !rawOffset) return false;
-      sections_.push_back({*virtualAddress, *virtualSize, *rawSize, *rawOffset});
-    }
-    return true;
-  }
-
-  std::optional<std::uint64_t> RvaToOffset(std::uint32_t rva) const {
-    for (const Section& section : sections_) {
-      if (rva < section.VirtualAddress) continue;
-      const std::uint64_t delta = rva - section.VirtualAddress;
-      const std::uint64_t extent =
-          section.VirtualSize > section.RawSize ? section.VirtualSize : section.RawSize;
-      if (delta >= extent) continue;
-      if (delta >= section.RawSize) return std::nullopt;  // not stored in the file
-      const std::uint64_t offset = std::uint64_t{section.RawOffset} + delta;
-      if (offset >= bytes_.Size()) return std::nullopt;
-      return offset;
-    }
-    return std::nullopt;
-  }
-
   // The data word of the directory entry with that numeric id (the first
   // entry of any kind when no id is given).
   std::optional<std::uint32_t> FindEntry(std::uint64_t root, std::uint64_t directory,
@@ -164,14 +81,13 @@ class PeImage {
            std::to_string(*low >> 16) + "." + std::to_string(*low & 0xFFFF);
   }
 
-  Bytes bytes_;
-  std::uint32_t resourceRva_ = 0;
-  std::vector<Section> sections_;
+  PeImage image_;
+  const PeBytes& bytes_;
 };
 
 }  // namespace
 
-std::string PeFileVersion(std::string_view image) { return PeImage(image).FileVersion(); }
+std::string PeFileVersion(std::string_view image) { return VersionReader(image).FileVersion(); }
 
 std::string PeFileVersionOfFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");

@@ -7,6 +7,7 @@
 #include "engine/run_state.h"
 #include "script/gost.h"
 #include "script/package_password.h"
+#include "platform/win/file_system.h"
 
 namespace cv {
 namespace {
@@ -26,11 +27,6 @@ ActiveExtraction* gActive = nullptr;
 std::string BufferText(const char* buffer) {
   const void* end = std::memchr(buffer, 0, unpack::kPathBufferSize);
   return std::string(buffer, end ? static_cast<const char*>(end) : buffer + unpack::kPathBufferSize);
-}
-
-bool FileIsThere(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string WithBackslash(std::string folder) {
@@ -59,7 +55,7 @@ std::int32_t FileToExtract(const UnpackRoutines& routines, unpack::FileRecord& f
 std::int32_t CabinetNeeded(const UnpackRoutines& routines, unpack::CabinetRecord& cabinet) {
   std::string folder = BufferText(cabinet.Folder);
   const std::string name = cabinet.CabinetName ? cabinet.CabinetName : "";
-  bool found = FileIsThere(WithBackslash(folder) + name);
+  bool found = FileExists(WithBackslash(folder) + name);
   if (!found && routines.onCabinetNeeded) found = routines.onCabinetNeeded(name, folder);
   if (!found) return -1;
   folder = WithBackslash(folder);

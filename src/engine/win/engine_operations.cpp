@@ -6,6 +6,7 @@
 #include "database/variable_access.h"
 #include "database/xml_tag.h"
 #include "engine/package_database.h"
+#include "engine/package_header.h"
 #include "engine/run_selection.h"
 #include "engine/run_state.h"
 #include "engine/win/engine_install_host.h"
@@ -155,7 +156,7 @@ bool EngineOperations::LocateOtherPackage(int package) {
   TcvPackage* found = Package(package);
   if (!found) return false;
   // Relative names resolve against the current folder, the setup's own.
-  const std::string name = found->FileName + ".cvp";
+  const std::string name = PackageFileName(found->FileName);
   char full[MAX_PATH * 2] = {};
   const DWORD length = GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
   found->FullFileName = length > 0 && length < sizeof full ? std::string(full) : name;

@@ -11,6 +11,7 @@
 #include "engine/package_header.h"
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
+#include "platform/file_io.h"
 #include "platform/format_text.h"
 #include "platform/paths.h"
 #include "platform/win/file_system.h"
@@ -47,44 +48,21 @@ FileHandle OpenForReading(const std::string& path) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-std::optional<std::uint64_t> SizeOf(HANDLE file) {
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) return std::nullopt;
-  return static_cast<std::uint64_t>(size.QuadPart);
-}
-
 std::optional<std::uint64_t> SizeOfFile(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool ReadAt(HANDLE file, std::uint64_t offset, std::string& bytes, std::size_t count) {
-  LARGE_INTEGER position;
-  position.QuadPart = static_cast<LONGLONG>(offset);
-  if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) return false;
-  bytes.assign(count, '\0');
-  std::size_t done = 0;
-  while (done < count) {
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data() + done, static_cast<DWORD>(count - done), &read, nullptr) ||
-        read == 0)
-      return false;
-    done += read;
-  }
-  return true;
-}
-
 std::optional<PackageTrailer> ReadTrailer(const std::string& path) {
-  FileHandle file = OpenForReading(path);
-  if (!file.Valid()) return std::nullopt;
-  const std::optional<std::uint64_t> size = SizeOf(file.Get());
-  if (!size) return std::nullopt;
-  const std::size_t length =
-      static_cast<std::size_t>(std::min<std::uint64_t>(*size, kPackageTrailerReadSize));
+  // The last kPackageTrailerReadSize bytes, or the whole of a shorter file.
   std::string end;
-  if (!ReadAt(file.Get(), *size - length, end, length)) return std::nullopt;
-  return ParsePackageTrailer(end, *size);
+  std::uint64_t size = 0;
+  if (!ReadFileRange(path, -static_cast<std::int64_t>(kPackageTrailerReadSize),
+                     kPackageTrailerReadSize, end, &size)) {
+    return std::nullopt;
+  }
+  return ParsePackageTrailer(end, size);
 }
 
 // The first `engineSize` bytes of the setup file, the engine without its

@@ -28,9 +28,6 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_ERASEBKGND:
-      // The picture covers the whole window; erasing first would flicker.
-      return 1;
     case WM_LBUTTONDOWN:
       SetPropA(window, kDismissedProperty, reinterpret_cast<HANDLE>(1));
       return 0;
@@ -48,6 +45,13 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
       break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The presetup window: its picture covers the whole window, so erasing the
+// background first would only flicker.
+LRESULT CALLBACK CoveringPictureProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) return 1;
+  return PictureProcedure(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -101,13 +105,16 @@ void Picture::Reset() {
 
 bool PictureDismissed(HWND window) { return GetPropA(window, kDismissedProperty) != nullptr; }
 
-HWND CreatePictureWindow(const char* title, const Picture& picture, POINT position, HWND owner) {
+HWND CreatePictureWindow(const char* title, const Picture& picture, POINT position, HWND owner,
+                         PictureBackground background) {
   HWND window = CreateWindowExA(0, kMainWindowClass, title, WS_POPUP, position.x, position.y,
                                 picture.Size().cx, picture.Size().cy, owner, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
   if (!window) return nullptr;
   SetPropA(window, kPictureProperty, const_cast<Picture*>(&picture));
-  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PictureProcedure));
+  const WNDPROC procedure =
+      background == PictureBackground::Covered ? &CoveringPictureProcedure : &PictureProcedure;
+  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
   return window;
 }
 

@@ -35,10 +35,15 @@ class Picture {
   SIZE size_{};
 };
 
+// Who answers WM_ERASEBKGND: the default procedure (Erased), or the window
+// itself without erasing (Covered).
+enum class PictureBackground { Erased, Covered };
+
 // Creates a hidden WS_POPUP window of the engine's class titled `title`,
 // at `position` with the picture's size, owned by `owner`, that paints
 // `picture` (which must outlive it). Null when it cannot be created.
-HWND CreatePictureWindow(const char* title, const Picture& picture, POINT position, HWND owner);
+HWND CreatePictureWindow(const char* title, const Picture& picture, POINT position, HWND owner,
+                         PictureBackground background);
 
 // True once the user clicked the picture window or pressed Esc in it.
 bool PictureDismissed(HWND window);

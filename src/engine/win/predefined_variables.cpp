@@ -43,10 +43,7 @@ void SetPredefinedBool(TcvMainDatabase& database, const std::string& name, bool 
   SetPredefinedVar(database, name, value ? "1" : "0");
 }
 
-// Two defaults that differ only for a number.
-bool IsNumber(const std::string& text) {
-  return StrToIntDef(text, 0) != 0 || StrToIntDef(text, 1) != 1;
-}
+bool IsNumber(const std::string& text) { return TryStrToInt(text).has_value(); }
 
 // Applies each variable whose condition holds.
 void ApplyVariables(TcvMainDatabase& database, const TcvVariables& variables) {

@@ -4,6 +4,7 @@
 
 #include "engine/presetup_rules.h"
 #include "engine/resource_ids.h"
+#include "platform/file_io.h"
 #include "platform/format_text.h"
 #include "platform/paths.h"
 #include "platform/win/screen.h"
@@ -17,18 +18,11 @@ constexpr COLORREF kPictureBarColour = 0xFFC876;
 constexpr COLORREF kPictureBarBackground = 0xFFFFEB;
 constexpr int kSplashMargin = 20;
 
-std::string ReadLastBytes(const std::string& path, DWORD count) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string bytes(count, '\0');
-  DWORD read = 0;
-  const bool complete =
-      SetFilePointer(file, -static_cast<LONG>(count), nullptr, FILE_END) !=
-          INVALID_SET_FILE_POINTER &&
-      ReadFile(file, bytes.data(), count, &read, nullptr) && read == count;
-  CloseHandle(file);
-  return complete ? bytes : std::string();
+// The file's last `count` bytes; empty when it is shorter or unreadable.
+std::string ReadLastBytes(const std::string& path, std::size_t count) {
+  std::string bytes;
+  if (!ReadFileRange(path, -static_cast<std::int64_t>(count), count, bytes)) return {};
+  return bytes.size() == count ? bytes : std::string();
 }
 
 using SetLayeredAttributes = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
@@ -60,7 +54,8 @@ void SplashWindow::Show(const std::string& path, HWND owner) {
     const RECT work = WorkArea();
     const POINT position = {work.left + (work.right - work.left - picture_.Size().cx) / 2,
                             work.top + (work.bottom - work.top - picture_.Size().cy) / 2};
-    window_ = CreatePictureWindow("CVSplashWindow", picture_, position, owner);
+    window_ = CreatePictureWindow("CVSplashWindow", picture_, position, owner,
+                                  PictureBackground::Erased);
     if (window_) {
       if (HRGN region = LoadRegionFile(ChangeExtension(path, ".rgn"))) {
         // The window owns the region from here on.
@@ -108,7 +103,8 @@ void SplashWindow::End() {
 
 bool ProgressWindow::CreatePictureForm(const std::string& packageFolder, HWND owner) {
   if (!picture_.Handle() && !picture_.Load(packageFolder + "presetup.bmp")) return false;
-  window_ = CreatePictureWindow("CVPresetupWindow", picture_, {0, 0}, owner);
+  window_ = CreatePictureWindow("CVPresetupWindow", picture_, {0, 0}, owner,
+                                PictureBackground::Covered);
   if (!window_) return false;
   bar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, kPictureBar.left,
                          kPictureBar.top, kPictureBar.right - kPictureBar.left,

@@ -19,8 +19,9 @@
 #include "platform/system_info.h"
 #include "platform/win/library.h"
 #include "platform/win/message_box.h"
+#include "platform/win/file_system.h"
+#include "platform/win/registry_path.h"
 #include "platform/win/system_error.h"
-#include "platform/win/registry_value.h"
 #include "platform/win/system_folders.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_store.h"
@@ -189,9 +190,10 @@ bool SetupRun::DecideRepairAndUninstall() {
   if (!run_.RepairMode) return true;
 
   const std::string subkey = kUninstallKey + ops_.GetVar("AppID", "App");
-  std::string file = ReadRegistryString(HKEY_LOCAL_MACHINE, subkey, "SilentSettings");
-  if (file.empty()) file = ReadRegistryString(HKEY_CURRENT_USER, subkey, "SilentSettings");
-  if (file.empty() || GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  std::string file = RegReadString("HKLM\\" + subkey, "SilentSettings", "");
+  if (file.empty()) file = RegReadString("HKCU\\" + subkey, "SilentSettings", "");
+  // A folder of that name is no settings file either.
+  if (file.empty() || !FileExists(file)) {
     ShowError("Cannot repair an application.");
     return false;
   }

@@ -36,11 +36,16 @@ std::string LocaleTextW(LCID locale, LCTYPE type) {
 }  // namespace
 
 std::vector<unsigned long> InstalledLocales() {
-  std::vector<LCID> locales;
-  gLocales = &locales;
-  EnumSystemLocalesA(CollectLocale, LCID_INSTALLED);
-  gLocales = nullptr;
-  return {locales.begin(), locales.end()};
+  // Enumerated once per run: the installed locales do not change meanwhile,
+  // and the language charsets and names each need the whole list.
+  static const std::vector<unsigned long> installed = [] {
+    std::vector<LCID> locales;
+    gLocales = &locales;
+    EnumSystemLocalesA(CollectLocale, LCID_INSTALLED);
+    gLocales = nullptr;
+    return std::vector<unsigned long>(locales.begin(), locales.end());
+  }();
+  return installed;
 }
 
 std::vector<WindowsLanguage> InstalledWindowsLanguages() {

@@ -3,11 +3,14 @@
 
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <new>
 #include <system_error>
+
+#include "platform/file_range.h"
 
 namespace cv {
 
@@ -26,6 +29,32 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     bytes.clear();
   }
   std::fclose(file);
+  return complete;
+}
+
+bool ReadFileRange(const std::string& path, std::int64_t offset, std::size_t count,
+                   std::string& bytes, std::uint64_t* fileSize) {
+  bytes.clear();
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  const std::uintmax_t total = std::filesystem::file_size(path, error);
+  if (error) return false;
+  if (fileSize) *fileSize = total;
+  const FileRangePlace place = PlaceFileRange(total, offset, count);
+  const std::uint64_t start = place.Start;
+  const std::size_t wanted = place.Count;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  bool complete = false;
+  try {
+    bytes.assign(wanted, '\0');
+    complete = fseeko(file, static_cast<off_t>(start), SEEK_SET) == 0 &&
+               std::fread(bytes.data(), 1, wanted, file) == wanted;
+  } catch (const std::bad_alloc&) {
+    complete = false;
+  }
+  std::fclose(file);
+  if (!complete) bytes.clear();
   return complete;
 }
 

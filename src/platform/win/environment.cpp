@@ -7,7 +7,9 @@
 #include "platform/autoexec_lines.h"
 #include "platform/system_info.h"
 #include "platform/unique_name.h"
+#include "platform/win/registry_path.h"
 #include "platform/win/registry_value.h"
+#include "platform/win/file_system.h"
 
 namespace cv {
 
@@ -55,9 +57,6 @@ bool WriteNewFile(const std::string& path, const std::string& bytes) {
   return ok;
 }
 
-bool FileOrFolderExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 }  // namespace
 
@@ -105,7 +104,9 @@ std::string GetEnvVar(const std::string& name, bool system, bool expand) {
       return expand ? ExpandEnvironmentText(stored) : stored;
     }
     case REG_SZ: return ReadRegistryString(root, key, name);
-    default: return {};
+    default:
+      // Any other type (a number, bytes, lines) in its textual form.
+      return RegReadString(std::string(system ? "HKLM\\" : "HKCU\\") + key, name, "");
   }
 }
 

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
+
+#include "platform/file_range.h"
 
 namespace cv {
 namespace {
@@ -43,6 +46,42 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     }
   }
   CloseHandle(file);
+  return complete;
+}
+
+bool ReadFileRange(const std::string& path, std::int64_t offset, std::size_t count,
+                   std::string& bytes, std::uint64_t* fileSize) {
+  bytes.clear();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool complete = false;
+  LARGE_INTEGER size;
+  if (GetFileSizeEx(file, &size) && size.QuadPart >= 0) {
+    const auto total = static_cast<std::uint64_t>(size.QuadPart);
+    if (fileSize) *fileSize = total;
+    const FileRangePlace place = PlaceFileRange(total, offset, count);
+    const std::size_t wanted = place.Count;
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(place.Start);
+    if (SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) {
+      try {
+        bytes.assign(wanted, '\0');
+        std::size_t done = 0;
+        while (done < wanted) {
+          const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wanted - done, 1u << 30));
+          DWORD read = 0;
+          if (!ReadFile(file, bytes.data() + done, chunk, &read, nullptr) || read == 0) break;
+          done += read;
+        }
+        complete = done == wanted;
+      } catch (const std::bad_alloc&) {
+        complete = false;
+      }
+    }
+  }
+  CloseHandle(file);
+  if (!complete) bytes.clear();
   return complete;
 }
 

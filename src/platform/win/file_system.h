@@ -21,6 +21,8 @@ bool ForceFolders(const std::string& folder);
 
 bool FolderExists(const std::string& path);
 bool FileExists(const std::string& path);
+// A file or a folder of that name.
+bool FileOrFolderExists(const std::string& path);
 
 // Free space in KiB available to the caller on the drive of `path`; 0 when
 // the path is not an existing folder or the query fails.

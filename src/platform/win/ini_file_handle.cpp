@@ -10,6 +10,7 @@
 
 #include "platform/paths.h"
 #include "platform/win/system_folders.h"
+#include "platform/win/file_system.h"
 
 namespace cv {
 
@@ -18,9 +19,7 @@ std::string IniFullFileName(const std::string& name) {
   return IncludeBackslash(WindowsFolder()) + name;
 }
 
-bool IniPathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool IniPathExists(const std::string& path) { return FileOrFolderExists(path); }
 
 void IniCreateFolderOf(const std::string& path) {
   // Every folder along the way, from the first one after the root; those

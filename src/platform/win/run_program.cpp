@@ -11,15 +11,11 @@
 #include "platform/win/com_objects.h"
 #include "platform/win/programs.h"
 #include "platform/win/screen.h"
+#include "platform/win/file_system.h"
 
 namespace cv {
 
 namespace {
-
-bool IsExistingFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // Files of these types are started as processes; everything else goes
 // through the shell's file associations. A shortcut is among them and so
@@ -76,7 +72,7 @@ std::int32_t RunAndWait(HWND owner, const std::string& fileNameIn, const std::st
   // A quoted name stands for the same file: without its quotes it is found,
   // its extension read and its name quoted once on the command line.
   const std::string fileName = Dequote(fileNameIn);
-  HANDLE process = IsExistingFile(fileName) && IsDirectlyStarted(fileName)
+  HANDLE process = FileExists(fileName) && IsDirectlyStarted(fileName)
                        ? StartProcess(fileName, params, showCmd, workDir)
                        : OpenThroughShell(owner, fileName, params, showCmd, workDir);
   if (!process) return -1;

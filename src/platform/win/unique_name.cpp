@@ -2,14 +2,13 @@
 
 #include <windows.h>
 
+#include "platform/win/file_system.h"
+
 namespace cv {
 
 std::string MakeUniqueName(const std::string& folder, const std::string& prefix,
                            const std::string& suffix, bool shortName) {
-  const PathExists exists = [](const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-  };
-  return MakeUniqueName(folder, prefix, suffix, shortName, CurrentLocalTime, exists);
+  return MakeUniqueName(folder, prefix, suffix, shortName, CurrentLocalTime, &FileOrFolderExists);
 }
 
 }  // namespace cv

@@ -64,6 +64,16 @@ class PresetupWindowsTest : public ::testing::Test {
   test::TempFolder folder_;
 };
 
+// The window's answer to WM_ERASEBKGND on a memory device context.
+LRESULT ErasesItself(HWND window) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  const LRESULT answer = SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return answer;
+}
+
 TEST_F(PresetupWindowsTest, SplashIsCentredShapedTranslucentAndStaysItsTime) {
   const std::string path = Write("splash.bmp", BitmapFile(120, 80, RGB(200, 30, 30), SplashTail(1, 50)));
   Write("splash.rgn", EllipseRegionFile(120, 80));
@@ -74,6 +84,7 @@ TEST_F(PresetupWindowsTest, SplashIsCentredShapedTranslucentAndStaysItsTime) {
   EXPECT_EQ(ClassOf(window), kMainWindowClass);
   EXPECT_EQ(TitleOf(window), "CVSplashWindow");
   EXPECT_EQ(GetWindow(window, GW_OWNER), main_.Handle());
+  EXPECT_EQ(ErasesItself(window), 0) << "left to the default procedure (no class brush)";
   RECT frame;
   GetWindowRect(window, &frame);
   const RECT work = WorkArea();
@@ -185,6 +196,7 @@ TEST_F(PresetupWindowsTest, APackagesPictureCarriesTheBarAndSitsBesideTheSplash)
   ASSERT_TRUE(progress.Visible());
   EXPECT_EQ(TitleOf(progress.Handle()), "CVPresetupWindow");
   EXPECT_EQ(ClassOf(progress.Handle()), kMainWindowClass);
+  EXPECT_EQ(ErasesItself(progress.Handle()), 1) << "answered without erasing";
   RECT bar;
   GetWindowRect(progress.Bar(), &bar);
   MapWindowPoints(nullptr, progress.Handle(), reinterpret_cast<POINT*>(&bar), 2);

@@ -7,6 +7,8 @@
 #include "dialog_watcher.h"
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
+#include "platform/win/registry_path.h"
+#include "registry_sandbox.h"
 #include "recording_operations.h"
 #include "same_bytes.h"
 #include "temp_folder.h"
@@ -417,27 +419,43 @@ TEST_F(RunSetupTest, RepairWithoutStoredSilentSettingsIsRefused) {
   EXPECT_FALSE(ops_.Called("MarkComponentsToInstall"));
 }
 
+// The uninstall entry's "SilentSettings" is read through the registry facade
+// (machine-wide first, then the user's), and must name an existing file.
 TEST_F(RunSetupTest, RepairLoadsTheSilentSettingsNamedInTheUninstallEntry) {
-  const std::string appId = "CorvaneTestRepair" + std::to_string(GetCurrentProcessId());
-  const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appId;
+  const std::string entry = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Repaired";
   const std::string settings = folder_.Path() + "setup.sss";
   ASSERT_TRUE(test::WriteFileBytes(settings, "<silentsettings/>"));
-  HKEY handle = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &handle, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(handle, "SilentSettings", 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(settings.c_str()),
-                 static_cast<DWORD>(settings.size() + 1));
-  RegCloseKey(handle);
-
-  ops_.Variables["INSTALLMODE"] = "2";
-  ops_.Variables["APPID"] = appId;
-  const bool result = RunFlow();
-  RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-  EXPECT_TRUE(result);
-  EXPECT_TRUE(cv::Run().RepairMode);
-  EXPECT_LT(IndexOf("LoadRepairSettings " + settings), IndexOf("MarkComponentsToInstall"));
+  ASSERT_TRUE(CreateDirectoryA((folder_.Path() + "folder.sss").c_str(), nullptr));
+  struct Case {
+    const char* root;
+    std::string value;
+    bool repaired;
+  };
+  const Case cases[] = {{"HKLM\\", settings, true},
+                        {"HKCU\\", settings, true},
+                        {"HKLM\\", folder_.Path() + "folder.sss", false},
+                        {"HKCU\\", folder_.Path() + "missing.sss", false}};
+  std::size_t boxes = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.root) + c.value);
+    const test::RegistrySandbox sandbox("RunSetupRepair");
+    ASSERT_TRUE(RegWriteString(c.root + entry, "SilentSettings", c.value));
+    ops_.Calls.clear();
+    cv::Run() = RunState{};
+    cv::Run().WorkFolder = folder_.Path();
+    cv::Run().SetupFileName = folder_.Path() + "setup.exe";
+    ops_.Variables["INSTALLMODE"] = "2";
+    ops_.Variables["APPID"] = "Repaired";
+    EXPECT_EQ(RunFlow(), c.repaired);
+    EXPECT_TRUE(cv::Run().RepairMode);
+    if (c.repaired) {
+      EXPECT_LT(IndexOf("LoadRepairSettings " + settings), IndexOf("MarkComponentsToInstall"));
+    } else {
+      ASSERT_TRUE(watcher_.WaitForCount(++boxes, 5000));
+      EXPECT_EQ(watcher_.Seen().back().Text, "Cannot repair an application.");
+      EXPECT_FALSE(ops_.Called("MarkComponentsToInstall"));
+    }
+  }
 }
 
 TEST_F(RunSetupTest, ResumedRunContinuesWithTheInstallation) {

@@ -164,6 +164,17 @@ TEST_P(RegistryEnvironment, SetWritesAPlainStringAndGetReadsIt) {
   EXPECT_EQ(GetEnvVar(name, System(), true), "C:\\Brindle\\bin");
 }
 
+TEST_P(RegistryEnvironment, OtherTypesAreReadInTheirTextualForm) {
+  const std::string number = Name("Number");
+  // Store adds a terminating zero: four bytes in all.
+  ASSERT_TRUE(Store(System(), number, REG_DWORD, std::string("\x2A\x01\0", 3)));
+  EXPECT_EQ(GetEnvVar(number, System(), false), "298");
+  EXPECT_EQ(GetEnvVar(number, System(), true), "298");
+  const std::string bytes = Name("Bytes");
+  ASSERT_TRUE(Store(System(), bytes, REG_BINARY, "\x01\xAB"));
+  EXPECT_EQ(GetEnvVar(bytes, System(), false), "01AB00");
+}
+
 TEST_P(RegistryEnvironment, SetReplacesAnExistingValue) {
   const std::string name = Name("Replaced");
   ASSERT_TRUE(Store(System(), name, REG_SZ, "old"));

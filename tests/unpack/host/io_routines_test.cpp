@@ -20,6 +20,10 @@ class CountingFileSystem final : public unpack::FileSystem {
     int reads = 0;
     int seeks = 0;
     int tells = 0;
+    // Faults to inject: this many reads of a cabinet header's size fail,
+    // and whether every write fails.
+    int smallReadsToFail = 0;
+    bool writesFail = false;
   };
   Counts counts;
 
@@ -50,10 +54,15 @@ class CountingFileSystem final : public unpack::FileSystem {
         : inner_(std::move(inner)), counts_(counts) {}
     int Read(void* buffer, int count) override {
       ++counts_.reads;
+      if (count <= 64 && counts_.smallReadsToFail > 0) {
+        --counts_.smallReadsToFail;
+        return -1;
+      }
       return inner_->Read(buffer, count);
     }
     int Write(const void* data, int count) override {
       ++counts_.writes;
+      if (counts_.writesFail) return -1;
       return inner_->Write(data, count);
     }
     bool Seek(std::int64_t offset, unpack::SeekOrigin origin) override {
@@ -163,6 +172,49 @@ TEST(IoRoutines, ScrambledBlocksOfEveryLength) {
     EXPECT_EQ(ReadFile(harness.output + "one.txt"), files[0].Data);
     EXPECT_EQ(ReadFile(harness.output + "two.bin"), files[1].Data);
     EXPECT_EQ(harness.hooked, DataBlockPayloads(cabinet));
+  }
+}
+
+// A cabinet that cannot be read is asked for again like one that cannot be
+// opened; a failed output is final; so is a cabinet the engine cannot supply.
+TEST(IoRoutines, WhichFailuresAskTheEngineForTheCabinetsFolder) {
+  struct Case {
+    const char* what;
+    int smallReadsToFail;
+    bool writesFail;
+    std::int32_t answer;  // the engine's answer to notification 4
+    std::int32_t result;
+    std::size_t asks;
+  };
+  const Case cases[] = {
+      {"a header read fails once", 1, false, 1, 1, 1},
+      {"reads keep failing", 100, false, 1, 0,
+       static_cast<std::size_t>(unpack::Extraction::kMaxCabinetRequests)},
+      {"the engine has no folder", 1, false, -1, 0, 1},
+      {"the output cannot be written", 0, true, 1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scratch scratch;
+    const std::vector<CabinetFile> files = {{"a.txt", TextBytes(5000, 3)}};
+    const std::string container = scratch.Path("setup.exe");
+    WriteFile(container, "junk" + BuildCabinet(files));
+    CountingFileSystem fileSystem;
+    fileSystem.counts.smallReadsToFail = c.smallReadsToFail;
+    fileSystem.counts.writesFail = c.writesFail;
+    Harness harness;
+    harness.output = scratch.Path("out/");
+    std::string offered;
+    harness.onCabinet = [&](unpack::CabinetRecord& record) {
+      offered = record.Folder;
+      return c.answer;
+    };
+    EXPECT_EQ(ExtractWith(fileSystem, container, false, false), c.result);
+    EXPECT_EQ(harness.cabinets.size(), c.asks);
+    if (c.asks > 0) {
+      EXPECT_EQ(offered, scratch.Path());
+    }
+    EXPECT_EQ(ReadFile(harness.output + "a.txt"), c.result == 1 ? files[0].Data : "");
   }
 }
 

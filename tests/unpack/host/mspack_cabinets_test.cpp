@@ -66,10 +66,14 @@ TEST_P(MspackCabinet, ExtractsAsCabextractDoesOrFailsCleanly) {
     EXPECT_EQ(result, 0);
     // A file without a cabinet signature is a container without the
     // cabinet: the engine is asked for another folder (and answers -1
-    // here). Anything wrong inside a cabinet is final.
+    // here). A cabinet that cannot be read to its end is asked for too;
+    // a corrupt one is final. Either way the engine is asked at most once.
     const bool signature =
         ReadFile(cabinet).find(std::string("MSCF\0\0\0\0", 8)) != std::string::npos;
-    EXPECT_EQ(harness.cabinets.size(), signature ? 0u : 1u);
+    if (!signature) {
+      EXPECT_EQ(harness.cabinets.size(), 1u);
+    }
+    EXPECT_LE(harness.cabinets.size(), 1u);
   }
 }
 
