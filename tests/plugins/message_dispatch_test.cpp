@@ -721,7 +721,7 @@ TEST_F(CrossThreadTest, FailedDeliveriesLeaveNothingPending) {
     RunOnWorker(mailbox, [&] {
       in = NewParamsBlock({"x"});
       try {
-        answer = SendMessageById(0, EV_START, in, false, true, 0);
+        answer = SendMessageById(0, EV_START, in, true, false, 0);
       } catch (const std::runtime_error& error) {
         caught = error.what();
       }

@@ -100,8 +100,10 @@ TEST_F(References, VariableNamingItselfStops) {
 TEST_F(References, SelfReferenceThatMultipliesEndsAsAnInfiniteReference) {
   SetVar(db_.get(), "Twice", "%Twice%%Twice%");
   SetVar(db_.get(), "Title", "Setup of %Twice%");
-  const std::string message = "***** Infinite reference in the string \"%Twice%%Twice%\" *****";
-  EXPECT_EQ(Expand("%Twice%"), message);
+  // The message names the text the caller asked to expand.
+  EXPECT_EQ(Expand("%Twice%"), "***** Infinite reference in the string \"%Twice%\" *****");
+  EXPECT_EQ(GetVariableText(db_.get(), 0, "Twice", ""),
+            "***** Infinite reference in the string \"%Twice%%Twice%\" *****");
   EXPECT_EQ(GetVariableText(db_.get(), 0, "Title", ""),
             "***** Infinite reference in the string \"Setup of %Twice%\" *****");
   // A long text that is not a loop stays whole, and the budget is free again.

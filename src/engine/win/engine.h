@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/setup_operations.h"
+#include "engine/startup_switches.h"
 #include "platform/command_line.h"
 
 namespace cv {
@@ -12,6 +13,8 @@ namespace cv {
 // Answers the process exit code (0 or -1).
 int EngineMain();
 int EngineMain(SetupOperations& operations, const ArgumentList& args);
+// The same with the switches already parsed from `args`.
+int EngineMain(SetupOperations& operations, const ArgumentList& args, const StartupSwitches& switches);
 
 // The main flow; true when the run succeeded.
 bool RunSetup(SetupOperations& operations, const ArgumentList& args);

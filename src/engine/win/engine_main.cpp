@@ -37,8 +37,13 @@ ArgumentList ProgramArguments() {
 int EngineMain() {
   RemoveCurrentFolderFromDllSearch();
   const ArgumentList args = ProgramArguments();
-  EngineOperations operations(args);
-  return EngineMain(operations, args);
+  const StartupSwitches switches = ParseStartupSwitches(args);
+  EngineOperations operations(args, switches);
+  return EngineMain(operations, args, switches);
+}
+
+int EngineMain(SetupOperations& operations, const ArgumentList& args) {
+  return EngineMain(operations, args, ParseStartupSwitches(args));
 }
 
 namespace {
@@ -77,7 +82,7 @@ bool IsOwnWorkFolder(const std::string& folder) {
 
 }  // namespace
 
-int EngineMain(SetupOperations& operations, const ArgumentList& args) {
+int EngineMain(SetupOperations& operations, const ArgumentList& args, const StartupSwitches& switches) {
   RunState& run = Run();
   bool result = false;
   bool startedToResume = false;
@@ -87,7 +92,6 @@ int EngineMain(SetupOperations& operations, const ArgumentList& args) {
                                   ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
-    const StartupSwitches switches = ParseStartupSwitches(args);
     bool startupFailed = false;
     if (switches.ResumeFolder) {
       run.ResumeMode = true;

@@ -28,7 +28,11 @@
 namespace cv {
 
 EngineOperations::EngineOperations(ArgumentList args)
+    : EngineOperations(args, ParseStartupSwitches(args)) {}
+
+EngineOperations::EngineOperations(ArgumentList args, StartupSwitches switches)
     : args_(std::move(args)),
+      switches_(std::move(switches)),
       database_(TcvMainDatabase::New()),
       silent_(TcvSilentSettings::New()) {
   SetMainDatabase(database_.get());
@@ -82,12 +86,12 @@ bool EngineOperations::LoadSilentSettings(const std::string& file) {
 }
 
 bool EngineOperations::ImportVariables() {
-  cv::ImportVariables(*database_, *silent_, args_);
+  cv::ImportVariables(*database_, *silent_, switches_);
   return true;
 }
 
 bool EngineOperations::SetPredefinedVariables() {
-  cv::SetPredefinedVariables(*database_, args_);
+  cv::SetPredefinedVariables(*database_, args_, switches_);
   return true;
 }
 

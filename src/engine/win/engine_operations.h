@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "database/main_database.h"
+#include "engine/startup_switches.h"
 #include "engine/win/not_built_operations.h"
 #include "platform/command_line.h"
 
@@ -18,6 +19,8 @@ class EngineOperations : public NotBuiltOperations {
   // Creates the run's project database and makes it the process's one, with
   // the evaluator and the selection events connected.
   explicit EngineOperations(ArgumentList args);
+  // With the switches already parsed from `args`.
+  EngineOperations(ArgumentList args, StartupSwitches switches);
   ~EngineOperations() override;
   EngineOperations(const EngineOperations&) = delete;
   EngineOperations& operator=(const EngineOperations&) = delete;
@@ -91,6 +94,7 @@ class EngineOperations : public NotBuiltOperations {
   TcvPackage* Package(int index) const;
 
   ArgumentList args_;
+  StartupSwitches switches_;
   std::unique_ptr<TcvMainDatabase> database_;
   std::unique_ptr<TcvSilentSettings> silent_;
 };

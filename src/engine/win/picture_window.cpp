@@ -1,6 +1,6 @@
 #include "engine/win/picture_window.h"
 
-#include <vector>
+#include <cstring>
 
 #include "engine/presetup_rules.h"
 #include "engine/win/main_window.h"
@@ -57,22 +57,16 @@ LRESULT CALLBACK CoveringPictureProcedure(HWND window, UINT message, WPARAM wPar
 }  // namespace
 
 HRGN LoadRegion(const std::string& path, std::uint32_t offset, std::uint32_t size) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  std::vector<unsigned char> data(size);
-  DWORD read = 0;
-  const bool complete = SetFilePointer(file, static_cast<LONG>(offset), nullptr, FILE_BEGIN) !=
-                            INVALID_SET_FILE_POINTER &&
-                        ReadFile(file, data.data(), size, &read, nullptr) && read == size;
-  CloseHandle(file);
+  std::string data;
   // Shorter than its own header: Windows would read past the buffer.
-  if (!complete || size < sizeof(RGNDATAHEADER)) return nullptr;
-  const auto* region = reinterpret_cast<const RGNDATA*>(data.data());
-  const std::uint64_t needed = sizeof(RGNDATAHEADER) +
-                               static_cast<std::uint64_t>(region->rdh.nCount) * sizeof(RECT);
-  if (region->rdh.dwSize != sizeof(RGNDATAHEADER) || needed > size) return nullptr;
-  return ExtCreateRegion(nullptr, size, region);
+  if (!ReadFileRange(path, offset, size, data) || data.size() != size || size < sizeof(RGNDATAHEADER)) {
+    return nullptr;
+  }
+  RGNDATAHEADER header;
+  std::memcpy(&header, data.data(), sizeof header);
+  const std::uint64_t needed = sizeof(RGNDATAHEADER) + static_cast<std::uint64_t>(header.nCount) * sizeof(RECT);
+  if (header.dwSize != sizeof(RGNDATAHEADER) || needed > size) return nullptr;
+  return ExtCreateRegion(nullptr, size, reinterpret_cast<const RGNDATA*>(data.data()));
 }
 
 HRGN LoadRegionFile(const std::string& path) {
@@ -86,8 +80,12 @@ bool Picture::Load(const std::string& path) {
   Reset();
   // The system's loader trusts the headers; a picture whose headers claim
   // more pixels than its file holds is shown as none.
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes) || !IsSoundBitmap(bytes, bytes.size())) return false;
+  constexpr std::size_t kLargestHeaders = 14 + 124;
+  std::string headers;
+  std::uint64_t fileSize = 0;
+  if (!ReadFileRange(path, 0, kLargestHeaders, headers, &fileSize) || !IsSoundBitmap(headers, fileSize)) {
+    return false;
+  }
   bitmap_ = static_cast<HBITMAP>(
       LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
   if (!bitmap_) return false;

@@ -61,7 +61,8 @@ std::string UninstallKeyPath(const std::string& appId) {
   return std::string("HKCU") + kUninstallRoot + appId;
 }
 
-void SetPredefinedVariables(TcvMainDatabase& database, const ArgumentList& args) {
+void SetPredefinedVariables(TcvMainDatabase& database, const ArgumentList& args,
+                            const StartupSwitches& switches) {
   AddPathVariables(database);
 
   const std::string key = UninstallKeyPath(GetVar(&database, "AppID", "App"));
@@ -73,7 +74,6 @@ void SetPredefinedVariables(TcvMainDatabase& database, const ArgumentList& args)
   SetPredefinedVar(database, "InstalledAppVersion", installed.Version);
   SetPredefinedVar(database, "InstalledAppPath", installed.Location);
 
-  const StartupSwitches switches = ParseStartupSwitches(args);
   const InstallMode mode =
       DecideInstallMode(installed, ExtractFolder(Run().SetupFileName),
                         GetVar(&database, "AppVersion", ""), switches.Repair, switches.Uninstall);
@@ -107,12 +107,12 @@ void SetPredefinedVariables(TcvMainDatabase& database, const ArgumentList& args)
 }
 
 void ImportVariables(TcvMainDatabase& database, const TcvSilentSettings& silent,
-                     const ArgumentList& args) {
+                     const StartupSwitches& switches) {
   if (database.Packages && database.Packages->Count() > 0) {
     ApplyVariables(database, database.Packages->Package(0)->HeaderVariables());
   }
   if (silent.Variables) ApplyVariables(database, *silent.Variables);
-  for (const VariableAssignment& assignment : ParseStartupSwitches(args).Variables) {
+  for (const VariableAssignment& assignment : switches.Variables) {
     SetVar(&database, assignment.Name, assignment.Value);
   }
 }

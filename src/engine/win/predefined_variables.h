@@ -7,19 +7,29 @@
 #include <string>
 
 #include "database/main_database.h"
+#include "engine/startup_switches.h"
 #include "platform/command_line.h"
 
 namespace cv {
 
 // Sets the predefined variables in their fixed order, the process
 // environment last (never replacing a variable of the project).
-void SetPredefinedVariables(TcvMainDatabase& database, const ArgumentList& args);
+// `switches` are the ones parsed from `args`.
+void SetPredefinedVariables(TcvMainDatabase& database, const ArgumentList& args,
+                            const StartupSwitches& switches);
+inline void SetPredefinedVariables(TcvMainDatabase& database, const ArgumentList& args) {
+  SetPredefinedVariables(database, args, ParseStartupSwitches(args));
+}
 
 // Applies, in this order, the main package's header variables, the silent
 // settings' variables (each only when its condition holds) and every
 // /var:NAME=VALUE switch.
 void ImportVariables(TcvMainDatabase& database, const TcvSilentSettings& silent,
-                     const ArgumentList& args);
+                     const StartupSwitches& switches);
+inline void ImportVariables(TcvMainDatabase& database, const TcvSilentSettings& silent,
+                            const ArgumentList& args) {
+  ImportVariables(database, silent, ParseStartupSwitches(args));
+}
 
 // The registry path of the application's uninstall key: under HKLM when it
 // exists there, else under HKCU.
