@@ -19,6 +19,7 @@
 #include "plugins/win/plugin_host.h"
 #include "script/cv_evaluator.h"
 #include "script/evaluate_expression.h"
+#include "script/event_scripts.h"
 #include "script/references.h"
 
 namespace cv {
@@ -168,12 +169,12 @@ std::int32_t Command::Run(std::int32_t id) {
       return feature ? FeatureSize(*feature, false) : 0;
     }
     case CM_GETSETUPSIZE: return db_.Features ? TotalSize(*db_.Features, true) : 0;
-    // The install log, the event scripts run on request and the installation
-    // thread's suspension come with the installation run.
+    case CM_CALCACTIONS: Out(RunActionsText(context_, sender_, In(0), InInt(1))); return 0;
+    // The install log and the installation thread's suspension come with the
+    // installation run.
     case CM_SUSPENDINSTALL:
     case CM_RESUMEINSTALL:
     case CM_ADDLOGRECORD:
-    case CM_CALCACTIONS:
     default: return 0;
   }
 }
@@ -191,6 +192,7 @@ void InstallPluginHost(SetupOperations& operations, TcvMainDatabase& database) {
     return true;
   };
   SetMessageHandlers(std::move(handlers));
+  InstallEventScripts([](std::int32_t sender) { return PluginContext(sender); });
 
   TheEvaluator().SetPluginFunctionRoutine(
       [](const TkeFunction& function, const FunctionArgs* args, const TcvEvalContext& context) {
@@ -203,6 +205,7 @@ void InstallPluginHost(SetupOperations& operations, TcvMainDatabase& database) {
 void RemovePluginCommands() {
   MessageHandlers handlers = SetMessageHandlers({});
   handlers.Command = nullptr;
+  handlers.Scripts = nullptr;
   SetMessageHandlers(std::move(handlers));
 }
 
