@@ -125,6 +125,10 @@ TEST_F(EventScripts, EveryActionKind) {
                                       "<return expression=\"'from case'\"/></case></switch>" +
                                           Mark("no"),
        "from case", ""},
+      {"element names are kinds whatever their case",
+       "<Switch expression='1'><CASE expression='1'><Return expression=\"'upper'\"/></CASE>"
+       "</Switch>",
+       "upper", ""},
       {"an unknown element runs as an action", "<frobnicate expression=\"Log := 'u'\"/>", "",
        "u"},
   };

@@ -6,6 +6,7 @@
 
 #include "database/feature_selection.h"
 #include "database/feature_sizes.h"
+#include "database/packages.h"
 #include "database/plugin_config.h"
 #include "database/variable_access.h"
 #include "engine/abort_run.h"
@@ -190,6 +191,18 @@ std::int32_t Command::Run(std::int32_t id) {
   }
 }
 
+// Scripts run in the sending plug-in's package; for the engine's own
+// messages in the main database's first package.
+TXMLObject* ScriptContext(std::int32_t sender) {
+  const TPlugin* plugin = FindPlugin(sender);
+  if (plugin && plugin->Package) return plugin->Package;
+  TcvMainDatabase* database = MainDatabase();
+  if (database && database->Packages && database->Packages->Count() > 0) {
+    return database->Packages->Package(0);
+  }
+  return database;
+}
+
 }  // namespace
 
 void InstallPluginHost(SetupOperations& operations, TcvMainDatabase& database) {
@@ -203,7 +216,7 @@ void InstallPluginHost(SetupOperations& operations, TcvMainDatabase& database) {
     return true;
   };
   SetMessageHandlers(std::move(handlers));
-  InstallEventScripts([](std::int32_t sender) { return PluginContext(sender); });
+  InstallEventScripts(ScriptContext);
   InstallControlRoutines control;
   control.AbortInstall = [] { AbortRun(); };
   control.SuspendInstall = [] { SuspendInstallThread(); };
