@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/case_map.h"
+
 namespace cv {
 
 namespace {
@@ -17,7 +19,7 @@ std::string_view ActionKindName(ActionKind kind) {
 
 ActionKind ActionKindFromName(std::string_view elementName) {
   for (std::size_t i = 0; i < kKindNames.size(); ++i) {
-    if (kKindNames[i] == elementName) return static_cast<ActionKind>(i);
+    if (SameTextNoCase(kKindNames[i], elementName)) return static_cast<ActionKind>(i);
   }
   return ActionKind::action;
 }
@@ -43,7 +45,7 @@ CV_XML_PROPERTIES(TcvAction) {
 }
 
 const XmlClass* TcvAction::GetItemClass(std::string_view elementName) const {
-  if (Kind == ActionKind::switch_ && elementName != "case") return nullptr;
+  if (Kind == ActionKind::switch_ && !SameTextNoCase(elementName, "case")) return nullptr;
   return TcvActions::GetItemClass(elementName);
 }
 

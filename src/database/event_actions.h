@@ -24,7 +24,7 @@ enum class ActionKind : std::uint8_t {
   case_,
 };
 
-// The element name of a kind, and the kind of an element name (exact, lower
+// The element name of a kind, and the kind of an element name (ignoring
 // case); an unknown name is a plain action.
 std::string_view ActionKindName(ActionKind kind);
 ActionKind ActionKindFromName(std::string_view elementName);

@@ -15,7 +15,9 @@ namespace {
 std::mutex reporterMutex;
 EvaluationErrorReporter reporter;
 
-void Report(const std::string& message) {
+}  // namespace
+
+void ReportEvaluationError(const std::string& message) {
   EvaluationErrorReporter current;
   {
     const std::lock_guard lock(reporterMutex);
@@ -28,8 +30,6 @@ void Report(const std::string& message) {
   }
 }
 
-}  // namespace
-
 std::string EvaluateExpression(TXMLObject* database, std::int32_t pluginId,
                                const std::string& expression, std::intptr_t extra,
                                bool expandReferences) {
@@ -39,9 +39,9 @@ std::string EvaluateExpression(TXMLObject* database, std::int32_t pluginId,
   } catch (const SilentAbort&) {
     throw;  // already shown where it began
   } catch (const std::exception& error) {
-    Report(error.what());
+    ReportEvaluationError(error.what());
   } catch (...) {
-    Report("Unknown error");
+    ReportEvaluationError("Unknown error");
   }
   throw SilentAbort();
 }

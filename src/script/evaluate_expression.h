@@ -27,6 +27,11 @@ bool EvaluateCondition(TXMLObject* database, std::int32_t pluginId, const std::s
 using EvaluationErrorReporter = std::function<void(const std::string& message)>;
 void SetEvaluationErrorReporter(EvaluationErrorReporter reporter);
 
+// Shows a message as an evaluation error is shown (the installed reporter,
+// else the platform's box); for failures of a script that are not in one
+// expression.
+void ReportEvaluationError(const std::string& message);
+
 // The platform's way of showing an evaluation error.
 void ShowEvaluationError(const std::string& message);
 

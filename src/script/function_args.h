@@ -74,6 +74,14 @@ CV_FUNCTION(SetListStr);
 CV_FUNCTION(InsertListStr);
 CV_FUNCTION(AddListStr);
 CV_FUNCTION(DeleteListStr);
+// The run: installation thread, language, password, install log, file copy.
+CV_FUNCTION(AbortInstall);
+CV_FUNCTION(SuspendInstall);
+CV_FUNCTION(ResumeInstall);
+CV_FUNCTION(SetLanguage);
+CV_FUNCTION(SetPassword);
+CV_FUNCTION(LogOperation);
+CV_FUNCTION(CopyFileFunction);  // not CopyFile: a Windows macro
 }  // namespace builtin
 
 // A function whose computation depends on the platform (files, registry,

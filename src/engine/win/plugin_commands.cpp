@@ -6,12 +6,16 @@
 
 #include "database/feature_selection.h"
 #include "database/feature_sizes.h"
+#include "database/packages.h"
 #include "database/plugin_config.h"
 #include "database/variable_access.h"
 #include "engine/abort_run.h"
 #include "engine/engine_services.h"
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
+#include "install/install_log.h"
+#include "install/win/file_copy.h"
+#include "install/win/install_thread.h"
 #include "platform/case_map.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
@@ -19,6 +23,8 @@
 #include "plugins/win/plugin_host.h"
 #include "script/cv_evaluator.h"
 #include "script/evaluate_expression.h"
+#include "script/event_scripts.h"
+#include "script/install_control.h"
 #include "script/references.h"
 
 namespace cv {
@@ -49,6 +55,7 @@ class Command {
   std::int32_t GetFeature();
   std::int32_t GetInstallType();
   std::int32_t InstallIcon();
+  void AddLogRecord();
 
   SetupOperations& ops_;
   TcvMainDatabase& db_;
@@ -105,6 +112,14 @@ std::int32_t Command::InstallIcon() {
       LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, size, size, LR_SHARED);
   // Icon handles carry 32 significant bits on every Windows.
   return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(icon));
+}
+
+// A section and "key=value" (split at the first "="), references resolved.
+void Command::AddLogRecord() {
+  const std::string record = Expanded(In(1));
+  const std::size_t equals = record.find('=');
+  LogWriteSection(Expanded(In(0)), record.substr(0, equals),
+                  equals == std::string::npos ? std::string() : record.substr(equals + 1));
 }
 
 std::int32_t Command::Run(std::int32_t id) {
@@ -168,14 +183,24 @@ std::int32_t Command::Run(std::int32_t id) {
       return feature ? FeatureSize(*feature, false) : 0;
     }
     case CM_GETSETUPSIZE: return db_.Features ? TotalSize(*db_.Features, true) : 0;
-    // The install log, the event scripts run on request and the installation
-    // thread's suspension come with the installation run.
-    case CM_SUSPENDINSTALL:
-    case CM_RESUMEINSTALL:
-    case CM_ADDLOGRECORD:
-    case CM_CALCACTIONS:
+    case CM_CALCACTIONS: Out(RunActionsText(context_, sender_, In(0), InInt(1))); return 0;
+    case CM_SUSPENDINSTALL: SuspendInstallThread(); return 0;
+    case CM_RESUMEINSTALL: ResumeInstallThread(); return 0;
+    case CM_ADDLOGRECORD: AddLogRecord(); return 0;
     default: return 0;
   }
+}
+
+// Scripts run in the sending plug-in's package; for the engine's own
+// messages in the main database's first package.
+TXMLObject* ScriptContext(std::int32_t sender) {
+  const TPlugin* plugin = FindPlugin(sender);
+  if (plugin && plugin->Package) return plugin->Package;
+  TcvMainDatabase* database = MainDatabase();
+  if (database && database->Packages && database->Packages->Count() > 0) {
+    return database->Packages->Package(0);
+  }
+  return database;
 }
 
 }  // namespace
@@ -191,6 +216,21 @@ void InstallPluginHost(SetupOperations& operations, TcvMainDatabase& database) {
     return true;
   };
   SetMessageHandlers(std::move(handlers));
+  InstallEventScripts(ScriptContext);
+  InstallControlRoutines control;
+  control.AbortInstall = [] { AbortRun(); };
+  control.SuspendInstall = [] { SuspendInstallThread(); };
+  control.ResumeInstall = [] { ResumeInstallThread(); };
+  control.SetLanguage = [&operations](const std::string& id) { SelectLanguage(operations, id); };
+  control.SetPassword = [&database](const std::string& password) {
+    SetPackagePassword(database, password);
+  };
+  control.LogOperation = [](const std::string& section, const std::string& key,
+                            const std::string& value) { LogWriteSection(section, key, value); };
+  control.Copy = [](const std::string& source, const std::string& target) {
+    return BufferedCopyFile(source, target);
+  };
+  SetInstallControl(std::move(control));
 
   TheEvaluator().SetPluginFunctionRoutine(
       [](const TkeFunction& function, const FunctionArgs* args, const TcvEvalContext& context) {
@@ -203,7 +243,9 @@ void InstallPluginHost(SetupOperations& operations, TcvMainDatabase& database) {
 void RemovePluginCommands() {
   MessageHandlers handlers = SetMessageHandlers({});
   handlers.Command = nullptr;
+  handlers.Scripts = nullptr;
   SetMessageHandlers(std::move(handlers));
+  SetInstallControl({});
 }
 
 }  // namespace cv

@@ -12,6 +12,7 @@
 #include "install/install_progress.h"
 #include "install/win/action_list.h"
 #include "install/win/file_copy.h"
+#include "install/win/install_thread.h"
 #include "platform/format_text.h"
 #include "platform/ini_cache.h"
 #include "platform/paths.h"
@@ -116,6 +117,7 @@ DWORD WINAPI CopyThread(LPVOID parameter) {
 bool CopyOnWorkerThread(InstallRunHost& host) {
   HANDLE thread = CreateThread(nullptr, 0, CopyThread, &host, 0, nullptr);
   if (!thread) return false;
+  SetInstallThread(thread);
   DWORD code = STILL_ACTIVE;
   for (;;) {
     MSG message;
@@ -132,6 +134,7 @@ bool CopyOnWorkerThread(InstallRunHost& host) {
     if (code != STILL_ACTIVE) break;
     MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
   }
+  SetInstallThread(nullptr);
   CloseHandle(thread);
   return code == 1;
 }

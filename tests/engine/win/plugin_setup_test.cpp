@@ -92,6 +92,7 @@ const char* const kProject = R"(<cv2project version="1.0">
 							<param name="zb" value="CM_SETLANGUAGE|DEU"/>
 							<param name="zc" value="CM_GETVARIABLE|LangID"/>
 							<param name="zd" value="CM_PARSETEXT|[Strings.1]"/>
+							<param name="ze" value="CM_CALCACTIONS|%CALCACTIONS%|#0"/>
 						</paramgroup>
 					</config>
 					<customconfig><pages first="welcome"/></customconfig>
@@ -137,8 +138,25 @@ const char* const kProject = R"(<cv2project version="1.0">
 		<language id="en" lngid="ENU" name="English" installname="English"><param name="Strings.1" value="One"/></language>
 		<language id="de" lngid="DEU" name="German" installname="Deutsch"><param name="Strings.1" value="Eins"/></language>
 	</languages>
+	%EVENTS%
 </cv2project>
 )";
+
+// Text for an attribute value in the project: the characters XML gives a
+// meaning, written as the character references the reader decodes.
+std::string AttributeText(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&#x26;"; break;
+      case '<': out += "&#x3C;"; break;
+      case '>': out += "&#x3E;"; break;
+      case '"': out += "&#x22;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -189,8 +207,11 @@ class PluginSetupTest : public ::testing::Test {
   }
 
   // Writes the project and builds the setup file; answers cvbuild's code.
-  DWORD Build(const std::string& loadAnswer, const std::string& extraPlugins) {
+  DWORD Build(const std::string& loadAnswer, const std::string& extraPlugins,
+              const std::string& events = "", const std::string& calcActions = "") {
     std::string project = kProject;
+    Replace(project, "%EVENTS%", events);
+    Replace(project, "%CALCACTIONS%", AttributeText(calcActions));
     Replace(project, "%LOG%", logs_.Path());
     Replace(project, "%LOADANSWER%", loadAnswer);
     Replace(project, "%EXTRA%", extraPlugins);
@@ -393,6 +414,56 @@ TEST_F(PluginSetupTest, AnEntryWithoutALoadableDllStopsTheRun) {
   EXPECT_EQ(names, (std::vector<std::string>{"EV_LOAD", "EV_LANGUAGECHANGED", "CM_GETACTIVEWINDOW",
                                              "EV_UNLOAD"}))
       << "loaded plug-ins are unloaded on the way out; the wizard never started";
+}
+
+// The project's event scripts see the messages before and after the
+// plug-ins: they read a message's parameters through %EventParams%, loop and
+// branch, answer through %EventResult%, and an answer of 1 before the plug-ins
+// keeps the message from them. A plug-in's action text runs in its package
+// and gives back its return text.
+TEST_F(PluginSetupTest, EventScriptsAnswerMessagesAndPluginsRunActionTexts) {
+  const std::string events = R"xml(<events>
+		<event name="Languages" eventid="ev_languagechanged" whenhandle="before_plugins">
+			<action expression="Seen := 'lang'"/>
+			<loop initexpression="i := 0" expression="3 &#x3E; %i%" loopexpression="i := %i% + 1">
+				<if expression="%i% = 1"><then><continue/></then></if>
+				<action expression="Seen := %Seen% &#x26; ',' &#x26; GetParam(%EventParams%, 0) &#x26; %i%"/>
+			</loop>
+			<return expression="0"/>
+		</event>
+		<event name="Dialogs" eventid="EV_SHOWDIALOGS" whenhandle="before_plugins">
+			<action expression="AddParam(%EventResult%, 'scripted')"/>
+			<switch expression="GetParam(%EventParams%, 0)">
+				<case expression="'1'"><return expression="0"/></case>
+				<case expression="'0'"><action expression="Dialogs := 'skipped'"/><return expression="1"/></case>
+			</switch>
+		</event>
+		<event name="Finish" eventid="EV_FINISH" whenhandle="after_plugins">
+			<if expression="%Dialogs% = 'skipped'"><then><action expression="Finished := 'yes'"/></then></if>
+		</event>
+	</events>)xml";
+  const std::string actions =
+      "<actions><if expression=\"%Shared% = 'package'\"><then><return expression=\"%Seen%\"/>"
+      "</then></if><return expression=\"'not the package'\"/></actions>";
+  ASSERT_EQ(Build("0", "", events, actions), 0u);
+  const std::vector<test::SeenDialog> boxes = Run();
+  for (const test::SeenDialog& box : boxes) ADD_FAILURE() << box.Caption << ": " << box.Text;
+
+  const std::vector<std::string> wizard = Log("wizard.log");
+  const std::vector<std::string> names = Messages(wizard);
+  ASSERT_LT(Position(names, "EV_START"), names.size());
+  EXPECT_EQ(Position(names, "EV_SHOWDIALOGS"), names.size())
+      << "the script answered EV_SHOWDIALOGS before the plug-ins";
+  EXPECT_LT(Position(names, "EV_FINISH"), names.size());
+  const auto calc = std::find_if(wizard.begin(), wizard.end(), [](const std::string& line) {
+    return line.rfind("REQ CM_CALCACTIONS|", 0) == 0;
+  });
+  ASSERT_NE(calc, wizard.end());
+  // Both language changes ran the loop (pass 1 skipped by continue); the
+  // second, to German, is the one the text shows.
+  const std::string expected = " = 0 [s:lang,DEU0,DEU2]";
+  ASSERT_GE(calc->size(), expected.size());
+  EXPECT_EQ(calc->substr(calc->size() - expected.size()), expected) << *calc;
 }
 
 }  // namespace

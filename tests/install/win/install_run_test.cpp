@@ -26,6 +26,8 @@
 #include "dialog_watcher.h"
 #include "platform/win/file_system.h"
 #include "registry_sandbox.h"
+#include "script/evaluate_expression.h"
+#include "script/event_scripts.h"
 #include "script/references.h"
 #include "same_bytes.h"
 #include "temp_folder.h"
@@ -364,6 +366,36 @@ TEST_F(InstallRunTest, APlugInSkipsAStepOrAnItem) {
   EXPECT_EQ(std::count(items.begin(), items.end(), "EV_AFTERPROCESSITEMS 1"), 0);
   EXPECT_FALSE(RegKeyExists("HKLM\\Software\\Acme"));
   EXPECT_FALSE(PathExists(target_.Path() + "App.lnk"));
+  EXPECT_EQ(std::count(host_.steps.begin(), host_.steps.end(), "ini"), 1);
+}
+
+// The project's own scripts answer the run's events before the plug-ins: a
+// script that answers 1 for the registry items skips them, reading the
+// item's step from %EventParams%.
+TEST_F(InstallRunTest, AnEventScriptSkipsItems) {
+  InstallEvaluatorHooks();
+  host_.database->Events->LoadFromString(
+      "<events><event eventid='EV_BEFOREPROCESSITEM' whenhandle='before_plugins'>"
+      "<if expression='GetParam(%EventParams%, 0) = 1'><then>"
+      "<action expression='Skipped := %Skipped% + 1'/><return expression='1'/>"
+      "</then></if></event></events>",
+      "events");
+  ASSERT_EQ(host_.database->Events->Count(), 1);
+  SetVar(host_.database.get(), "Skipped", "0");
+  InstallEventScripts([this](std::int32_t) { return host_.database.get(); });
+  const bool ok = InstallRun(host_);
+  RemoveEventScripts();
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(GetVar(host_.database.get(), "Skipped", ""), "2");
+  EXPECT_FALSE(RegKeyExists("HKLM\\Software\\Acme")) << "both registry items skipped";
+  const auto items = events_.Items();
+  EXPECT_EQ(std::count_if(items.begin(), items.end(),
+                          [](const std::string& line) {
+                            return line.rfind("EV_BEFOREPROCESSITEM 1,", 0) == 0;
+                          }),
+            0)
+      << "the plug-ins never saw them";
+  EXPECT_EQ(std::count(host_.steps.begin(), host_.steps.end(), "registry"), 0);
   EXPECT_EQ(std::count(host_.steps.begin(), host_.steps.end(), "ini"), 1);
 }
 
