@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "authoring_commands.h"
 #include "build_error.h"
 #include "builder.h"
 #include "command_line.h"
@@ -13,6 +14,7 @@
 int main(int argc, char** argv) {
   using namespace cv::build;
   std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (IsAuthoringCommand(arguments)) return RunAuthoringCommand(arguments, stdout, stderr);
   CommandLine command;
   try {
     command = ParseCommandLine(arguments, std::getenv("SOURCE_DATE_EPOCH"));
