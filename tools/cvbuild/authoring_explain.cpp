@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 
 #include "authoring_commands.h"
@@ -35,6 +36,9 @@ struct CabinetFacts {
   std::vector<std::string> FolderCompression;  // one per folder
   std::vector<ListedFile> Files;
   bool FilesShown = true;
+  // An MSZIP block starts with "CK"; a first block without it is enciphered.
+  // Unknown for stored data, whose bytes say nothing.
+  std::optional<bool> Enciphered;
 };
 
 // The library calls back through plain routines; one listing at a time.
@@ -93,10 +97,22 @@ void ReadCabinetHeader(std::ifstream& in, std::uint64_t offset, std::uint8_t key
     at = 40 + headerReserve;
   }
   if (flags & 1) at = std::min(got, at + 2 * 256);  // previous cabinet and disk names
+  std::uint32_t firstBlock = 0;
+  std::uint32_t dataReserve = (flags & 4) ? header[39] : 0;
   for (std::uint32_t i = 0; i < folders && at + 8 <= got; ++i) {
-    facts.FolderCompression.push_back(CompressionName(static_cast<std::uint16_t>(Le(header + at + 6, 2))));
+    const auto type = static_cast<std::uint16_t>(Le(header + at + 6, 2));
+    facts.FolderCompression.push_back(CompressionName(type));
+    if (i == 0 && (type & 0x000F) == 1) firstBlock = Le(header + at, 4);
     at += 8 + folderReserve;
   }
+  if (firstBlock == 0) return;
+  unsigned char block[8 + 255 + 2] = {};
+  in.clear();
+  in.seekg(static_cast<std::streamoff>(offset + firstBlock));
+  in.read(reinterpret_cast<char*>(block), static_cast<std::streamsize>(8 + dataReserve + 2));
+  if (static_cast<std::size_t>(in.gcount()) != 8 + dataReserve + 2) return;
+  const unsigned char c = block[8 + dataReserve] ^ key, k = block[9 + dataReserve] ^ key;
+  facts.Enciphered = !(c == 'C' && k == 'K');
 }
 
 void ListCabinet(const std::string& path, std::int32_t index, bool scrambled, Listing& listing) {
@@ -217,12 +233,16 @@ int RunExplain(const AuthoringOptions& options, std::FILE* out, std::FILE* messa
   }
   const std::string check = PasswordCheckOf((scratch / "maindb").string());
   std::filesystem::remove_all(scratch, error);
-  const bool protectedData = !check.empty();
-  const bool unlocked = protectedData && !options.Password.empty() && CheckPassword(check, options.Password);
+  // The setup file's main database holds the password check; a ".cvp" file
+  // has none, but its enciphered data shows.
+  const bool protectedData = !check.empty() || cabinets[1].Enciphered.value_or(false);
+  const bool unlocked = !check.empty() && !options.Password.empty() && CheckPassword(check, options.Password);
   if (protectedData && !unlocked) {
     cabinets[1].FilesShown = false;
     cabinets[1].Files.clear();
   }
+  const bool wrongPassword = !check.empty() && !options.Password.empty() && !unlocked;
+  if (wrongPassword) std::fputs("cvbuild explain: the password is wrong\n", messages);
   const bool setupFile = header.EngineSize > 0;
   if (options.Json) {
     std::string json = "{\"file\":" + JsonString(path) + ",\"kind\":\"" + (setupFile ? "setup" : "package") +
@@ -253,7 +273,7 @@ int RunExplain(const AuthoringOptions& options, std::FILE* out, std::FILE* messa
     std::fprintf(out, "header variables:%s%s\n", trailer->Variables.empty() ? " none" : "\n",
                  trailer->Variables.c_str());
   }
-  return kExitOk;
+  return wrongPassword ? kExitInput : kExitOk;
 }
 
 }  // namespace cv::build
