@@ -118,6 +118,13 @@ TEST_F(ProjectCheckTest, NamesTheEngineOrTheProjectDefinesAreKnown) {
       // A variable without calc_expression keeps #...# as text; dont_parse keeps everything.
       "<variables><var name=\"Hash\" value=\"#1 +#\"/><var name=\"Raw\" value=\"%Nope%\" flags=\"dont_parse\"/>"
       "</variables>",
+      "<variables><var name=\"Both\" value=\"%Nope%\" flags=\"calc_expression, dont_parse\"/></variables>",
+      // Language strings keep #; a plug-in's own configuration and the build settings are not checked.
+      "<languages><language lngid=\"DEU\"><param name=\"N\" value=\"Nr. #1 of %Known%\"/></language></languages>",
+      "<packages><package id=\"q\"><plugins><plugin id=\"x\"><customconfig><a condition=\"1 +\"/>"
+      "</customconfig></plugin></plugins></package></packages><build splash=\"%Nope%\"/>",
+      // Operands expand names only: a # inside one is text.
+      "<launchconditions><launchcondition condition=\"'#1 +#' = %Known%\"/></launchconditions>",
       // A package named by its file name; a feature by a sub-feature's ID.
       "<features><feature id=\"Top\"><features><feature id=\"Sub\"/></features>"
       "<depends><feature id=\"Sub\"/></depends></feature></features>",

@@ -179,8 +179,9 @@ void PrintCabinetText(std::FILE* out, const char* title, const CabinetFacts& cab
     std::fprintf(out, "%s: not found\n", title);
     return;
   }
-  std::fprintf(out, "%s: offset %llu, %u bytes, %zu folder(s)", title,
-               static_cast<unsigned long long>(cabinet.Offset), cabinet.Size, cabinet.FolderCompression.size());
+  std::fprintf(out, "%s: offset %llu, %u bytes, %llu folder(s)", title,
+               static_cast<unsigned long long>(cabinet.Offset), cabinet.Size,
+               static_cast<unsigned long long>(cabinet.FolderCompression.size()));
   for (const std::string& compression : cabinet.FolderCompression) std::fprintf(out, " %s", compression.c_str());
   std::fputc('\n', out);
   if (!cabinet.FilesShown) {

@@ -41,7 +41,7 @@ constexpr const char* kExpressionAttributes[] = {"condition", "expression", "ini
 // Attributes that hold names and switches, never texts with references.
 constexpr const char* kPlainAttributes[] = {"id", "flags", "action", "main", "default", "custom",
                                             "required", "version", "whenhandle", "looptype",
-                                            "eventid", "header", "lngid", "pluginid", "type",
+                                            "eventid", "header", "lngid", "pluginid", "type", "filename", "debugdll",
                                             "vartype", "showcmd", "icon", "hotkey", "size"};
 
 template <std::size_t N>
@@ -190,6 +190,30 @@ void ScanReferences(std::string_view text, bool hashes, bool names,
   }
 }
 
+// Whether the comma-separated flag list holds `flag` (ignoring case and blanks).
+bool HasFlag(std::string_view flags, std::string_view flag) {
+  while (!flags.empty()) {
+    const std::size_t comma = flags.find(',');
+    std::string_view item = flags.substr(0, comma);
+    while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+    while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+    if (SameTextNoCase(item, flag)) return true;
+    if (comma == std::string_view::npos) break;
+    flags.remove_prefix(comma + 1);
+  }
+  return false;
+}
+
+// The builder's own settings and a plug-in's private configuration are not
+// the engine's texts: the engine never evaluates or expands them.
+bool InAuthoringOrPluginSubtree(const TXMLTag& tag) {
+  for (const TXMLTag* at = &tag; at; at = at->Parent()) {
+    if (SameTextNoCase(at->Name(), "customconfig")) return true;
+    if (SameTextNoCase(at->Name(), "build") && at->Parent() && !at->Parent()->Parent()) return true;
+  }
+  return false;
+}
+
 const std::string* ParentName(const TXMLTag& tag) {
   return tag.Parent() ? &tag.Parent()->Name() : nullptr;
 }
@@ -298,11 +322,12 @@ class Checker {
 
   void VisitExpressions(const TXMLTag& tag, bool learn) {
     learning_ = learn;
+    if (InAuthoringOrPluginSubtree(tag)) return;
     const bool isVar = SameTextNoCase(tag.Name(), "var");
+    // Language strings have their names expanded but never their #...#.
+    const bool isString = SameTextNoCase(tag.Name(), "param") && ParentIs(tag, "language");
     const std::string flags = TagAttribute(tag, "flags");
-    auto hasFlag = [&](std::string_view flag) {
-      return SameTextNoCase(flags, flag) || flags.find(std::string(flag)) != std::string::npos;
-    };
+    auto hasFlag = [&](std::string_view flag) { return HasFlag(flags, flag); };
     for (const std::string& line : tag.Attributes) {
       const std::string name(XmlAttributeName(line));
       const std::string value(XmlAttributeValue(line));
@@ -310,8 +335,9 @@ class Checker {
       if (Among(name, kExpressionAttributes)) {
         CheckExpression(tag, name, 0, value);
       } else if (!Among(name, kPlainAttributes) && !(isVar && SameTextNoCase(name, "name"))) {
-        if (isVar && hasFlag("dont_parse") && !hasFlag("dont_parse_identifiers")) continue;
-        const bool hashes = !isVar || hasFlag("calc_expression");
+        if (isString && SameTextNoCase(name, "name")) continue;
+        if (isVar && hasFlag("dont_parse")) continue;
+        const bool hashes = isVar ? hasFlag("calc_expression") : !isString;
         const bool names = !(isVar && hasFlag("dont_parse_identifiers"));
         CheckText(tag, name, 0, value, hashes, names);
       }
@@ -360,7 +386,9 @@ class Checker {
       const std::size_t found = expression.find(operand, searchFrom);
       const std::size_t at = found == std::string::npos ? 0 : found;
       if (found != std::string::npos) searchFrom = found + operand.size();
-      CheckText(tag, attribute, base + at, operand, true, true);
+      // Operands have their names expanded, not their #...# (the engine's
+      // operand expansion evaluates no expressions).
+      CheckText(tag, attribute, base + at, operand, false, true);
     }
     for (const ParsedCall& call : parsed.Calls) CheckCall(tag, attribute, base, expression, call);
   }
@@ -422,7 +450,7 @@ class Checker {
     const std::string action = TagAttribute(tag, "action");
     const std::string flags = TagAttribute(tag, "flags");
     std::string source = TagAttribute(tag, "src");
-    if ((!action.empty() && !SameTextNoCase(action, "add")) || flags.find("external") != std::string::npos ||
+    if ((!action.empty() && !SameTextNoCase(action, "add")) || HasFlag(flags, "external") ||
         source.empty() || source.find_first_of("%#[") != std::string::npos) {
       return;
     }
