@@ -209,6 +209,9 @@ bool HasFlag(std::string_view flags, std::string_view flag) {
 bool InAuthoringOrPluginSubtree(const TXMLTag& tag) {
   for (const TXMLTag* at = &tag; at; at = at->Parent()) {
     if (SameTextNoCase(at->Name(), "customconfig")) return true;
+    if (SameTextNoCase(at->Name(), "config") && at->Parent() && SameTextNoCase(at->Parent()->Name(), "plugin")) {
+      return true;
+    }
     if (SameTextNoCase(at->Name(), "build") && at->Parent() && !at->Parent()->Parent()) return true;
   }
   return false;
