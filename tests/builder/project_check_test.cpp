@@ -67,6 +67,8 @@ TEST_F(ProjectCheckTest, EachPlantedFaultIsReportedAtItsPlace) {
        "unknown variable \"Nope2\"", Severity::Error},
       {"<launchconditions><launchcondition condition=\"1\" msg=\"[NoString]\"/></launchconditions>",
        "[NoString]", "unknown language string \"NoString\"", Severity::Error},
+      {"<launchconditions><launchcondition condition=\"1\" msg=\"[Hello][No\\nString]\"/></launchconditions>",
+       "[No", "unknown language string \"NoString\"", Severity::Error},
       {"<features><feature id=\"F2\"><components><component id=\"Nope\"/></components></feature></features>",
        "Nope", "unknown component \"Nope\"", Severity::Error},
       {"<features><feature id=\"F3\"><depends><feature id=\"Ghost\"/></depends></feature></features>",

@@ -183,7 +183,7 @@ void ScanReferences(std::string_view text, bool hashes, bool names,
         }
         break;
       case State::Escape:
-        name += c;  // counts for the offsets only; escapes make no name
+        // The engine puts an escaped character into the text, not the name.
         state = State::Bracket;
         break;
     }
