@@ -93,4 +93,12 @@ void RegisterBuiltinFunctions(TkeEvaluator& evaluator) {
   }
 }
 
+std::vector<std::pair<std::string, std::int32_t>> BuiltinFunctionSignatures() {
+  std::vector<std::pair<std::string, std::int32_t>> signatures;
+  for (const BuiltinFunction& function : kBuiltins) {
+    signatures.emplace_back(function.Name, function.ParamCount);
+  }
+  return signatures;
+}
+
 }  // namespace cv
