@@ -563,26 +563,49 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 /* ---- the window's life ---- */
 
+/* The folder of the package this plug-in came with: its DLL lies in
+   <package folder>\plugins\<entry number>\. */
+static void PackageFolder(char* folder, size_t size) {
+  char* cut;
+  int level;
+  folder[0] = 0;
+  if (!GetModuleFileNameA(g_module, folder, (DWORD)size)) return;
+  for (level = 0; level < 3; ++level) {
+    cut = strrchr(folder, '\\');
+    if (!cut) {
+      folder[0] = 0;
+      return;
+    }
+    *cut = 0;
+  }
+}
+
+static int TryLicense(const char* folder, const char* name) {
+  if (!folder[0]) return 0;
+  snprintf(g_state.LicenseFile, sizeof g_state.LicenseFile, "%s%s%s", folder,
+           folder[strlen(folder) - 1] == '\\' ? "" : "\\", name);
+  return GetFileAttributesA(g_state.LicenseFile) != INVALID_FILE_ATTRIBUTES;
+}
+
+/* A relative licence name is looked for in the package folder, then beside
+   the setup file. */
 static void FindLicense(void) {
+  char configured[MAX_PATH];
   char name[MAX_PATH];
   char folder[MAX_PATH];
-  WizardConfig("License", "File", "", name, sizeof name);
+  WizardConfig("License", "File", "", configured, sizeof configured);
   g_state.LicenseFile[0] = 0;
-  if (!name[0]) return;
-  WizardExpand(name, g_state.LicenseFile, sizeof g_state.LicenseFile);
-  /* A relative name is a file of the package folder. */
-  if (!strchr(g_state.LicenseFile, ':') && g_state.LicenseFile[0] != '\\') {
-    WizardGetVariable("SrcDir", folder, sizeof folder);
-    WizardConfig("License", "Folder", "", name, sizeof name);
-    if (name[0]) WizardExpand(name, folder, sizeof folder);
-    if (folder[0]) {
-      char joined[MAX_PATH];
-      size_t length = strlen(folder);
-      snprintf(joined, sizeof joined, "%s%s%s", folder,
-               folder[length - 1] == '\\' ? "" : "\\", g_state.LicenseFile);
-      snprintf(g_state.LicenseFile, sizeof g_state.LicenseFile, "%s", joined);
-    }
+  if (!configured[0]) return;
+  WizardExpand(configured, name, sizeof name);
+  if (strchr(name, ':') || name[0] == '\\') {
+    snprintf(g_state.LicenseFile, sizeof g_state.LicenseFile, "%s", name);
+    return;
   }
+  PackageFolder(folder, sizeof folder);
+  if (TryLicense(folder, name)) return;
+  WizardGetVariable("SourcePath", folder, sizeof folder);
+  if (TryLicense(folder, name)) return;
+  /* Shown as missing when the page opens. */
 }
 
 static HFONT MakeFont(int weight, int points) {

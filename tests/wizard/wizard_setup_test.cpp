@@ -1,0 +1,211 @@
+// The standard wizard in a setup file built from the example project, driven
+// through its real controls as a user would: keys to the focused control,
+// typed text, mnemonics. A test plug-in beside it logs what the engine holds
+// when the installation starts.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "temp_folder.h"
+#include "wizard_driver.h"
+
+namespace cv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr DWORD kWait = 60000;
+constexpr int kTitle = 1002, kSubtitle = 1003, kText = 1004, kLicense = 1005, kAccept = 1006,
+              kDecline = 1007, kType = 1008, kFeatures = 1009, kSpace = 1011, kFolder = 1012,
+              kBrowse = 1013, kProgress = 1016, kBack = 1001;
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+void Replace(std::string& text, const std::string& what, const std::string& with) {
+  const std::size_t at = text.find(what);
+  ASSERT_NE(at, std::string::npos) << what;
+  text.replace(at, what.size(), with);
+}
+
+std::string ExampleFolder() {
+  std::string path = "Z:" CV_EXAMPLES_DIR "/wizard/";
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+bool Has(const std::string& log, const std::string& line) {
+  return log.find(line + "\r\n") != std::string::npos;
+}
+
+class WizardSetupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(fs::path(ExampleFolder()), fs::path(place_.Path()), fs::copy_options::recursive);
+    const std::string bin = test::TestProgramFolder();
+    for (const char* folder : {"plugins", "plugins\\wizard", "plugins\\helper"}) {
+      ASSERT_TRUE(CreateDirectoryA((place_.Path() + folder).c_str(), nullptr));
+    }
+    ASSERT_TRUE(CopyFileA((bin + "cvwizard.dll").c_str(),
+                          (place_.Path() + "plugins\\wizard\\cvwizard.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((bin + "cvtestplugin_b.dll").c_str(),
+                          (place_.Path() + "plugins\\helper\\helper.dll").c_str(), FALSE));
+    appId_ = "CorvaneWizardTest" + std::to_string(GetCurrentProcessId());
+    std::string project = test::ReadFileBytes(place_.Path() + "wizard.cv2project");
+    Replace(project, "value=\"CorvaneHelloWizard\"", "value=\"" + appId_ + "\"");
+    // The helper skips the programs before the pages and logs the engine's
+    // state when the installation starts.
+    Replace(project, "\t\t\t</plugins>", R"(				<plugin id="TestHelper" src="plugins\helper\*.dll">
+					<config>
+						<paramgroup name="Log"><param name="File" value=")" + logs_.Path() + R"(helper.log"/></paramgroup>
+						<paramgroup name="Answers"><param name="EV_BEFOREPROCESSITEMS" value="1"/></paramgroup>
+						<paramgroup name="On EV_BEFOREINSTALL">
+							<param name="1" value="CM_GETVARIABLE|InstallPath"/>
+							<param name="2" value="CM_GETFEATURESTATE|Main"/>
+							<param name="3" value="CM_GETFEATURESTATE|Documentation"/>
+						</paramgroup>
+					</config>
+				</plugin>
+			</plugins>)");
+    ASSERT_TRUE(test::WriteFileBytes(place_.Path() + "wizard.cv2project", project));
+    const std::string bin2 = test::TestProgramFolder();
+    test::ChildProcess builder(Quoted(bin2 + "cvbuild.exe") + " -q -e " +
+                                   Quoted(bin2 + "CVEngine.exe") + " -o " + Quoted(Setup()) + " " +
+                                   Quoted(place_.Path() + "wizard.cv2project"),
+                               {});
+    ASSERT_TRUE(builder.Started());
+    ASSERT_TRUE(builder.Wait(180000));
+    ASSERT_EQ(builder.ExitCode(), 0u);
+  }
+
+  void TearDown() override {
+    const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appId_;
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    if (HasFailure()) std::cout << "--- helper.log\n" << HelperLog() << "\n";
+  }
+
+  std::string Setup() const { return place_.Path() + "hello-setup.exe"; }
+  std::string HelperLog() const { return test::ReadFileBytes(logs_.Path() + "helper.log"); }
+
+  test::TempFolder place_;  // the example, the setup file and the licence beside it
+  test::TempFolder temp_;   // the engine's temporary root
+  test::TempFolder logs_;
+  test::TempFolder target_;  // where the user installs
+  std::string appId_;
+};
+
+TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
+  test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  ASSERT_TRUE(wizard.WaitForWindow(kWait));
+
+  // Welcome: the project's own subtitle from the plug-in's configuration.
+  ASSERT_TRUE(wizard.WaitForTitle("Welcome to the Corvane Hello Setup", kWait)) << wizard.Title();
+  EXPECT_EQ(wizard.Text(kSubtitle), "Version 1.0.0 by Corvane Example Company");
+  EXPECT_NE(wizard.Text(kText).find("This will install Corvane Hello"), std::string::npos);
+  EXPECT_FALSE(wizard.Enabled(kBack));
+  char caption[256] = {};
+  GetWindowTextA(wizard.Window(), caption, sizeof caption);
+  EXPECT_STREQ(caption, "Corvane Hello Setup");
+
+  // Escape asks before cancelling; "No" stays on the page.
+  wizard.Key(VK_ESCAPE);
+  HWND box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test::WizardDriver::BoxText(box), "Do you really want to cancel the installation?");
+  EXPECT_EQ(GetWindow(box, GW_OWNER), wizard.Window());
+  PostMessageA(box, WM_COMMAND, IDNO, 0);
+  Sleep(500);
+  EXPECT_EQ(wizard.Title(), "Welcome to the Corvane Hello Setup");
+
+  // Enter presses Next.
+  wizard.Key(VK_RETURN);
+  ASSERT_TRUE(wizard.WaitForTitle("License Agreement", kWait)) << wizard.Title();
+  EXPECT_NE(wizard.Text(kLicense).find("Corvane Hello licence agreement"), std::string::npos);
+  EXPECT_EQ(wizard.Text(kAccept), "I &accept the agreement");
+  EXPECT_NE(wizard.Control(kDecline), nullptr);
+  EXPECT_FALSE(wizard.Enabled(IDOK)) << "Next waits for the acceptance";
+  wizard.AltKey('a');
+  ASSERT_TRUE(wizard.Enabled(IDOK));
+  wizard.Key(VK_RETURN);
+
+  // Features: the default type, the required feature checked; Documentation
+  // checked with the keyboard.
+  ASSERT_TRUE(wizard.WaitForTitle("Select Features", kWait)) << wizard.Title();
+  EXPECT_EQ(wizard.Text(kType), "Typical");
+  HWND list = wizard.Control(kFeatures);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_NE(wizard.Text(kSpace).find("Disk space needed:"), std::string::npos);
+  const std::string spaceBefore = wizard.Text(kSpace);
+  SetForegroundWindow(wizard.Window());
+  wizard.Key(VK_TAB);  // from the type to the list
+  wizard.Key(VK_DOWN);
+  wizard.Key(VK_SPACE);
+  Sleep(500);
+  EXPECT_NE(wizard.Text(kSpace), spaceBefore) << "the documentation adds to the space needed";
+  wizard.Key(VK_RETURN);
+
+  // Folder: typed over the default.
+  ASSERT_TRUE(wizard.WaitForTitle("Destination Folder", kWait)) << wizard.Title();
+  EXPECT_NE(wizard.Text(kFolder).find("Corvane Hello"), std::string::npos) << wizard.Text(kFolder);
+  EXPECT_NE(wizard.Control(kBrowse), nullptr);
+  const std::string folder = target_.Path() + "Hello";
+  SendMessageA(wizard.Control(kFolder), EM_SETSEL, 0, -1);
+  wizard.Type(folder);
+  EXPECT_EQ(wizard.Text(kFolder), folder);
+  wizard.Key(VK_RETURN);
+
+  // Ready: a summary of the choices, then Install.
+  ASSERT_TRUE(wizard.WaitForTitle("Ready to Install", kWait)) << wizard.Title();
+  const std::string summary = wizard.Text(kText);
+  EXPECT_NE(summary.find(folder), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Documentation"), std::string::npos) << summary;
+  EXPECT_EQ(wizard.Text(IDOK), "&Install");
+  // Back and forth keeps what was entered.
+  PostMessageA(wizard.Control(kBack), BM_CLICK, 0, 0);
+  ASSERT_TRUE(wizard.WaitForTitle("Destination Folder", kWait));
+  EXPECT_EQ(wizard.Text(kFolder), folder);
+  wizard.Key(VK_RETURN);
+  ASSERT_TRUE(wizard.WaitForTitle("Ready to Install", kWait));
+  wizard.Key(VK_RETURN);
+
+  ASSERT_TRUE(wizard.WaitForTitle("Installing", kWait)) << wizard.Title();
+  EXPECT_NE(wizard.Control(kProgress), nullptr);
+
+  // What follows the pages: answer the engine's boxes, finish the wizard.
+  std::vector<std::string> boxes;
+  const DWORD started = GetTickCount();
+  while (!setup.Wait(100) && GetTickCount() - started < 120000) {
+    if (HWND shown = wizard.WaitForBox(50)) {
+      boxes.push_back(test::WizardDriver::BoxText(shown));
+      PostMessageA(shown, WM_COMMAND, IDOK, 0);
+      Sleep(300);
+    }
+    if (IsWindow(wizard.Window()) && wizard.Title().find("Completing") == 0) {
+      PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
+      Sleep(300);
+    }
+  }
+  for (const std::string& text : boxes) std::cout << "box: " << text << "\n";
+
+  const std::string log = HelperLog();
+  EXPECT_TRUE(Has(log, "REQ CM_GETVARIABLE|InstallPath = 0 [s:" + folder + "]")) << log;
+  EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Main = 1 []")) << log;
+  EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Documentation = 1 []")) << log;
+}
+
+}  // namespace
+}  // namespace cv
