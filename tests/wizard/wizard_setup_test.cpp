@@ -51,7 +51,9 @@ bool Has(const std::string& log, const std::string& line) {
 class WizardSetupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::copy(fs::path(ExampleFolder()), fs::path(place_.Path()), fs::copy_options::recursive);
+    const std::string from = ExampleFolder(), to = place_.Path();
+    fs::copy(fs::path(from.substr(0, from.size() - 1)), fs::path(to.substr(0, to.size() - 1)),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     const std::string bin = test::TestProgramFolder();
     for (const char* folder : {"plugins", "plugins\\wizard", "plugins\\helper"}) {
       ASSERT_TRUE(CreateDirectoryA((place_.Path() + folder).c_str(), nullptr));
@@ -162,7 +164,9 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   ASSERT_TRUE(wizard.WaitForTitle("Destination Folder", kWait)) << wizard.Title();
   EXPECT_NE(wizard.Text(kFolder).find("Corvane Hello"), std::string::npos) << wizard.Text(kFolder);
   EXPECT_NE(wizard.Control(kBrowse), nullptr);
-  const std::string folder = target_.Path() + "Hello";
+  // An existing folder: the engine measures the free space of the folder
+  // itself.
+  const std::string folder = target_.Path().substr(0, target_.Path().size() - 1);
   SendMessageA(wizard.Control(kFolder), EM_SETSEL, 0, -1);
   wizard.Type(folder);
   EXPECT_EQ(wizard.Text(kFolder), folder);
@@ -182,11 +186,19 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   ASSERT_TRUE(wizard.WaitForTitle("Ready to Install", kWait));
   wizard.Key(VK_RETURN);
 
-  ASSERT_TRUE(wizard.WaitForTitle("Installing", kWait)) << wizard.Title();
-  EXPECT_NE(wizard.Control(kProgress), nullptr);
+  // The progress page, or already the closing page of a quick installation.
+  const DWORD clicked = GetTickCount();
+  while (wizard.Title() != "Installing" && wizard.Title().find("Completing") != 0 &&
+         GetTickCount() - clicked < kWait) {
+    Sleep(20);
+  }
+  if (wizard.Title() == "Installing") {
+    EXPECT_NE(wizard.Control(kProgress), nullptr);
+  }
 
   // What follows the pages: answer the engine's boxes, finish the wizard.
   std::vector<std::string> boxes;
+  bool sawFinish = false;
   const DWORD started = GetTickCount();
   while (!setup.Wait(100) && GetTickCount() - started < 120000) {
     if (HWND shown = wizard.WaitForBox(50)) {
@@ -194,14 +206,24 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
       PostMessageA(shown, WM_COMMAND, IDOK, 0);
       Sleep(300);
     }
-    if (IsWindow(wizard.Window()) && wizard.Title().find("Completing") == 0) {
+    if (!sawFinish && IsWindow(wizard.Window()) && wizard.Title().find("Completing") == 0) {
+      sawFinish = true;
+      EXPECT_EQ(wizard.Text(kText), "Setup has finished installing Corvane Hello on your computer.");
       PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
       Sleep(300);
     }
   }
   for (const std::string& text : boxes) std::cout << "box: " << text << "\n";
 
+  EXPECT_TRUE(sawFinish);
+  // Steps after the closing pages that this build lacks end the run with a
+  // box of their own; no other box came.
+  for (const std::string& text : boxes) {
+    EXPECT_NE(text.find("is not available in this build."), std::string::npos) << text;
+  }
+  // The engine starts the installation with the user's choices.
   const std::string log = HelperLog();
+  EXPECT_TRUE(Has(log, "MSG EV_SHOWDIALOGS 5 [b:1]")) << "the closing pages came";
   EXPECT_TRUE(Has(log, "REQ CM_GETVARIABLE|InstallPath = 0 [s:" + folder + "]")) << log;
   EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Main = 1 []")) << log;
   EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Documentation = 1 []")) << log;
