@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -79,6 +80,13 @@ class WizardSetupTest : public ::testing::Test {
 					</config>
 				</plugin>
 			</plugins>)");
+    project_ = project;
+  }
+
+  // Writes the project, changed by `edit`, and builds the setup file.
+  void Build(const std::function<void(std::string&)>& edit = nullptr) {
+    std::string project = project_;
+    if (edit) edit(project);
     ASSERT_TRUE(test::WriteFileBytes(place_.Path() + "wizard.cv2project", project));
     const std::string bin2 = test::TestProgramFolder();
     test::ChildProcess builder(Quoted(bin2 + "cvbuild.exe") + " -q -e " +
@@ -105,9 +113,11 @@ class WizardSetupTest : public ::testing::Test {
   test::TempFolder logs_;
   test::TempFolder target_;  // where the user installs
   std::string appId_;
+  std::string project_;
 };
 
 TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
+  Build();
   test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
   ASSERT_TRUE(setup.Started());
   test::WizardDriver wizard(setup.Id());
@@ -227,6 +237,85 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   EXPECT_TRUE(Has(log, "REQ CM_GETVARIABLE|InstallPath = 0 [s:" + folder + "]")) << log;
   EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Main = 1 []")) << log;
   EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Documentation = 1 []")) << log;
+}
+
+TEST_F(WizardSetupTest, SilentModeShowsNoPageAndDoesNotWait) {
+  // An existing folder, since the engine measures the folder's free space.
+  const std::string folder = target_.Path().substr(0, target_.Path().size() - 1);
+  Build([&](std::string& project) {
+    Replace(project, R"(%ProgramFiles%\Corvane Hello)", folder);
+  });
+  test::ChildProcess setup(Quoted(Setup()) + " /s", {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  // The run goes to its end on its own; no wizard window on the way.
+  bool sawWindow = false;
+  std::vector<std::string> boxes;
+  const DWORD started = GetTickCount();
+  while (!setup.Wait(50) && GetTickCount() - started < 120000) {
+    sawWindow = sawWindow || wizard.WaitForWindow(1);
+    if (HWND shown = wizard.WaitForBox(1)) {
+      boxes.push_back(test::WizardDriver::BoxText(shown));
+      PostMessageA(shown, WM_COMMAND, IDOK, 0);
+      Sleep(300);
+    }
+  }
+  EXPECT_FALSE(sawWindow);
+  for (const std::string& text : boxes) {
+    EXPECT_NE(text.find("is not available in this build."), std::string::npos) << text;
+  }
+  const std::string log = HelperLog();
+  EXPECT_TRUE(Has(log, "MSG EV_SHOWDIALOGS 5 [b:0]")) << log;
+  EXPECT_TRUE(Has(log, "MSG EV_SHOWDIALOGS 5 [b:1]")) << "the wizard let the run go on";
+  EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Documentation = 0 []")) << "the defaults stand";
+}
+
+// Pages switched off in the configuration are left out, texts come from the
+// configuration before the language tables, and a missing licence file is
+// said so.
+TEST_F(WizardSetupTest, TheConfigurationChoosesThePagesAndTheirTexts) {
+  Build([](std::string& project) {
+    Replace(project, R"(<param name="Welcome" value="1"/>)", R"(<param name="Welcome" value="0"/>)");
+    Replace(project, R"(<param name="Ready" value="1"/>)", R"(<param name="Ready" value="0"/>
+							<param name="Features" value="0"/>)");
+    Replace(project, R"(value="license.txt")", R"(value="nowhere.txt")");
+    Replace(project, R"(<param name="WelcomeSubtitle")", R"(<param name="FolderTitle" value="Where to, %AppName%?"/>
+							<param name="WelcomeSubtitle")");
+  });
+  test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  ASSERT_TRUE(wizard.WaitForWindow(kWait));
+  HWND box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(test::WizardDriver::BoxText(box).find("nowhere.txt cannot be read."), std::string::npos)
+      << test::WizardDriver::BoxText(box);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(wizard.WaitForTitle("License Agreement", kWait)) << wizard.Title();
+  EXPECT_FALSE(wizard.Enabled(kBack)) << "the licence is the first page";
+  PostMessageA(wizard.Control(kAccept), BM_CLICK, 0, 0);
+  Sleep(300);
+  PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(wizard.WaitForTitle("Where to, Corvane Hello?", kWait)) << wizard.Title();
+  EXPECT_EQ(wizard.Text(IDOK), "&Next >");
+  // An empty folder is refused with a message.
+  SetWindowTextA(wizard.Control(kFolder), "");
+  PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
+  box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test::WizardDriver::BoxText(box), "Please enter a folder.");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  Sleep(300);
+  EXPECT_EQ(wizard.Title(), "Where to, Corvane Hello?");
+  // Cancelling for real ends the run before the installation.
+  PostMessageA(wizard.Control(IDCANCEL), BM_CLICK, 0, 0);
+  box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(setup.Wait(kWait));
+  const std::string log = HelperLog();
+  EXPECT_TRUE(Has(log, "MSG EV_FINISH 4 [b:0]")) << log;
+  EXPECT_EQ(log.find("MSG EV_BEFOREINSTALL"), std::string::npos) << log;
 }
 
 }  // namespace
