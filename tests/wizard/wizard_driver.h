@@ -32,6 +32,9 @@ class WizardDriver {
   // Finds a message box of the wizard's process; empty text when none came.
   HWND WaitForBox(DWORD timeoutMs) const;
   static std::string BoxText(HWND box);
+  // Writes the window as the screen shows it to `<folder>\<name>.bmp` when
+  // the environment variable CV_WIZARD_SCREENSHOTS names a folder.
+  void Shoot(const std::string& name) const;
 
  private:
   DWORD processId_;

@@ -131,6 +131,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   char caption[256] = {};
   GetWindowTextA(wizard.Window(), caption, sizeof caption);
   EXPECT_STREQ(caption, "Corvane Hello Setup");
+  wizard.Shoot("wizard-welcome");
 
   // Escape asks before cancelling; "No" stays on the page.
   wizard.Key(VK_ESCAPE);
@@ -151,6 +152,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   EXPECT_FALSE(wizard.Enabled(IDOK)) << "Next waits for the acceptance";
   wizard.AltKey('a');
   ASSERT_TRUE(wizard.Enabled(IDOK));
+  wizard.Shoot("wizard-license");
   wizard.Key(VK_RETURN);
 
   // Features: the default type, the required feature checked; Documentation
@@ -168,6 +170,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   wizard.Key(VK_SPACE);
   Sleep(500);
   EXPECT_NE(wizard.Text(kSpace), spaceBefore) << "the documentation adds to the space needed";
+  wizard.Shoot("wizard-features");
   wizard.Key(VK_RETURN);
 
   // Folder: typed over the default.
@@ -180,6 +183,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   SendMessageA(wizard.Control(kFolder), EM_SETSEL, 0, -1);
   wizard.Type(folder);
   EXPECT_EQ(wizard.Text(kFolder), folder);
+  wizard.Shoot("wizard-folder");
   wizard.Key(VK_RETURN);
 
   // Ready: a summary of the choices, then Install.
@@ -188,6 +192,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   EXPECT_NE(summary.find(folder), std::string::npos) << summary;
   EXPECT_NE(summary.find("Documentation"), std::string::npos) << summary;
   EXPECT_EQ(wizard.Text(IDOK), "&Install");
+  wizard.Shoot("wizard-ready");
   // Back and forth keeps what was entered.
   PostMessageA(wizard.Control(kBack), BM_CLICK, 0, 0);
   ASSERT_TRUE(wizard.WaitForTitle("Destination Folder", kWait));
@@ -219,6 +224,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
     if (!sawFinish && IsWindow(wizard.Window()) && wizard.Title().find("Completing") == 0) {
       sawFinish = true;
       EXPECT_EQ(wizard.Text(kText), "Setup has finished installing Corvane Hello on your computer.");
+      wizard.Shoot("wizard-finish");
       PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
       Sleep(300);
     }
