@@ -30,6 +30,7 @@ typedef struct WizardState {
   int Accepted;
   int Updating;  /* the feature list is being filled */
   int ActiveType;
+  int Uninstall; /* the engine removes the product: confirm, progress, finish */
   WizardModel Model;
   char LicenseFile[MAX_PATH];
 } WizardState;
@@ -41,6 +42,7 @@ static int Silent(void) { return WizardVariableIsSet("SilentMode"); }
 /* ---- which pages show ---- */
 
 static int PageWanted(int page) {
+  if (g_state.Uninstall) return page == PAGE_WELCOME;
   switch (page) {
     case PAGE_LANGUAGE:
       return g_state.Model.LanguageCount > 1 && WizardConfigFlag("Pages", "Language", 1);
@@ -237,10 +239,25 @@ static void LoadLicense(HWND edit) {
   size = ftell(file);
   fseek(file, 0, SEEK_SET);
   if (size < 0 || size > 4 * 1024 * 1024) size = 0;
-  text = (char*)malloc((size_t)size + 1);
+  /* Room for a CR before every LF: an edit control breaks lines only at
+     CR LF. */
+  text = (char*)malloc((size_t)size * 2 + 1);
   if (text) {
     size_t read = fread(text, 1, (size_t)size, file);
-    text[read] = 0;
+    size_t from = read;
+    size_t to = read;
+    size_t lineFeeds = 0;
+    size_t i;
+    for (i = 0; i < read; ++i) {
+      if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) ++lineFeeds;
+    }
+    to = read + lineFeeds;
+    text[to] = 0;
+    while (from > 0) {
+      char c = text[--from];
+      text[--to] = c;
+      if (c == '\n' && (from == 0 || text[from - 1] != '\r')) text[--to] = '\r';
+    }
     SetWindowTextA(edit, text);
     free(text);
   }
@@ -264,9 +281,23 @@ static void BuildReadyText(char* text, size_t size) {
   snprintf(text, size, format, folder, type, features);
 }
 
+/* The page's header, written once its controls exist: a title on the screen
+   means the whole page is there. */
+static const char* g_headerTitle;
+static const char* g_headerSubtitle;
+
 static void SetHeader(const char* title, const char* subtitle) {
-  SetItemText(IDC_WIZ_TITLE, title);
-  SetItemText(IDC_WIZ_SUBTITLE, subtitle);
+  g_headerTitle = title;
+  g_headerSubtitle = subtitle;
+}
+
+static void ShowHeader(void) {
+  SetItemText(IDC_WIZ_TITLE, g_headerTitle);
+  if (g_headerSubtitle) {
+    SetItemText(IDC_WIZ_SUBTITLE, g_headerSubtitle);
+  } else {
+    SetDlgItemTextA(g_state.Window, IDC_WIZ_SUBTITLE, "");
+  }
 }
 
 static void SetButtons(const char* nextName, int backEnabled, int nextEnabled, int cancelEnabled) {
@@ -278,6 +309,7 @@ static void SetButtons(const char* nextName, int backEnabled, int nextEnabled, i
 }
 
 static int PreviousPage(int page);
+static int NextPage(int page);
 
 static void BuildPage(int page) {
   HWND focus = NULL;
@@ -301,8 +333,13 @@ static void BuildPage(int page) {
       break;
     }
     case PAGE_WELCOME:
-      SetHeader("WelcomeTitle", "WelcomeSubtitle");
-      AddText(IDC_WIZ_TEXT, "WelcomeText", 20, 80, 460, 220);
+      if (g_state.Uninstall) {
+        SetHeader("UninstallTitle", "UninstallSubtitle");
+        AddText(IDC_WIZ_TEXT, "UninstallText", 20, 80, 460, 220);
+      } else {
+        SetHeader("WelcomeTitle", "WelcomeSubtitle");
+        AddText(IDC_WIZ_TEXT, "WelcomeText", 20, 80, 460, 220);
+      }
       break;
     case PAGE_LICENSE: {
       HWND edit;
@@ -359,9 +396,11 @@ static void BuildPage(int page) {
       AddControl("STATIC", "", SS_LEFT | SS_PATHELLIPSIS, 0, IDC_WIZ_DETAIL, 20, 140, 460, 16);
       break;
     case PAGE_FINISH:
-      SetItemText(IDC_WIZ_TITLE, "FinishTitle");
-      SetDlgItemTextA(g_state.Window, IDC_WIZ_SUBTITLE, "");
-      AddText(IDC_WIZ_TEXT, g_state.Finished ? "FinishText" : "FailedText", 20, 80, 460, 200);
+      SetHeader("FinishTitle", NULL);
+      AddText(IDC_WIZ_TEXT,
+              g_state.Uninstall ? (g_state.Finished ? "UninstallFinishText" : "UninstallFailedText")
+                                : (g_state.Finished ? "FinishText" : "FailedText"),
+              20, 80, 460, 200);
       break;
     default:
       break;
@@ -371,9 +410,12 @@ static void BuildPage(int page) {
   } else if (page == PAGE_FINISH) {
     SetButtons("Finish", 0, 1, 0);
   } else {
-    SetButtons(page == PAGE_READY ? "Install" : "Next", PreviousPage(page) >= 0,
+    const int lastPage = NextPage(page) == PAGE_PROGRESS;
+    SetButtons(lastPage ? (g_state.Uninstall ? "Remove" : "Install") : "Next",
+               PreviousPage(page) >= 0,
                page != PAGE_LICENSE || g_state.Accepted, 1);
   }
+  ShowHeader();
   SendMessageA(g_state.Window, DM_SETDEFID, IDOK, 0);
   SetFocus(focus ? focus : GetDlgItem(g_state.Window, IsWindowEnabled(GetDlgItem(g_state.Window, IDOK)) ? IDOK : IDCANCEL));
 }
@@ -703,9 +745,12 @@ static void ModalLoop(void) {
 }
 
 int WizardRunBefore(void) {
+  char mode[16];
   char type[128];
   int first;
   if (Silent()) return 0;
+  WizardGetVariable("InstallMode", mode, sizeof mode);
+  g_state.Uninstall = strcmp(mode, "1") == 0;
   WizardLoadModel(&g_state.Model);
   FindLicense();
   WizardConfig("Features", "InstallType", "", type, sizeof type);

@@ -29,7 +29,7 @@ namespace fs = std::filesystem;
 constexpr DWORD kWait = 60000;
 constexpr int kTitle = 1002, kSubtitle = 1003, kText = 1004, kLicense = 1005, kAccept = 1006,
               kDecline = 1007, kType = 1008, kFeatures = 1009, kSpace = 1011, kFolder = 1012,
-              kBrowse = 1013, kProgress = 1016, kBack = 1001;
+              kBrowse = 1013, kLanguage = 1015, kProgress = 1016, kBack = 1001;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -299,11 +299,12 @@ TEST_F(WizardSetupTest, TheConfigurationChoosesThePagesAndTheirTexts) {
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(wizard.WaitForTitle("License Agreement", kWait)) << wizard.Title();
   EXPECT_FALSE(wizard.Enabled(kBack)) << "the licence is the first page";
+  for (int wait = 0; wait < 100 && !wizard.Control(kAccept); ++wait) Sleep(50);
   PostMessageA(wizard.Control(kAccept), BM_CLICK, 0, 0);
-  Sleep(300);
+  for (int wait = 0; wait < 100 && !wizard.Enabled(IDOK); ++wait) Sleep(50);
   PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(wizard.WaitForTitle("Where to, Corvane Hello?", kWait)) << wizard.Title();
-  EXPECT_EQ(wizard.Text(IDOK), "&Next >");
+  EXPECT_EQ(wizard.Text(IDOK), "&Install") << "the last page before the installation";
   // An empty folder is refused with a message.
   SetWindowTextA(wizard.Control(kFolder), "");
   PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
@@ -322,6 +323,51 @@ TEST_F(WizardSetupTest, TheConfigurationChoosesThePagesAndTheirTexts) {
   const std::string log = HelperLog();
   EXPECT_TRUE(Has(log, "MSG EV_FINISH 4 [b:0]")) << log;
   EXPECT_EQ(log.find("MSG EV_BEFOREINSTALL"), std::string::npos) << log;
+}
+
+// With several languages the first page chooses one; the pages then speak it,
+// from the wizard's own tables.
+TEST_F(WizardSetupTest, TheLanguagePageSwitchesEveryText) {
+  const std::string languages = test::ReadFileBytes(place_.Path() + "languages.xml");
+  std::string changed = languages;
+  Replace(changed, "<languages>", R"(<languages>
+	<language id="German" lngid="DEU" name="Deutsch" installname="Deutsch"/>)");
+  ASSERT_TRUE(test::WriteFileBytes(place_.Path() + "languages.xml", changed));
+  Build([](std::string& project) {
+    // A fixed choice, whatever the display's locale.
+    Replace(project, R"(<var name="AppVersion")", R"(<var name="AutoSelectLanguage" value="0"/>
+		<var name="AppVersion")");
+  });
+  test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  ASSERT_TRUE(wizard.WaitForWindow(kWait));
+  // The engine chose the first language, German, and the page speaks it.
+  ASSERT_TRUE(wizard.WaitForTitle("Sprache", kWait)) << wizard.Title();
+  HWND choice = wizard.Control(kLanguage);
+  ASSERT_NE(choice, nullptr);
+  ASSERT_EQ(SendMessageA(choice, CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(choice, CB_GETCURSEL, 0, 0), 0);
+  // The user picks English with the keyboard, then goes back and takes German.
+  wizard.Key(VK_DOWN);
+  wizard.Key(VK_RETURN);
+  ASSERT_TRUE(wizard.WaitForTitle("Welcome to the Corvane Hello Setup", kWait)) << wizard.Title();
+  EXPECT_EQ(wizard.Text(IDOK), "&Next >");
+  PostMessageA(wizard.Control(kBack), BM_CLICK, 0, 0);
+  ASSERT_TRUE(wizard.WaitForTitle("Language", kWait)) << wizard.Title();
+  wizard.Key(VK_UP);
+  wizard.Key(VK_RETURN);
+  ASSERT_TRUE(wizard.WaitForTitle("Willkommen zur Installation von Corvane Hello", kWait))
+      << wizard.Title();
+  EXPECT_EQ(wizard.Text(IDOK), "&Weiter >");
+  EXPECT_EQ(wizard.Text(kBack), "< &Zur\xfc" "ck");
+  PostMessageA(wizard.Control(IDCANCEL), BM_CLICK, 0, 0);
+  HWND box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test::WizardDriver::BoxText(box), "Wollen Sie die Installation wirklich abbrechen?");
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(setup.Wait(kWait));
+  EXPECT_TRUE(Has(HelperLog(), "MSG EV_LANGUAGECHANGED 6 [s:DEU]"));
 }
 
 }  // namespace
