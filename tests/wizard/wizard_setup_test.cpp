@@ -45,6 +45,16 @@ std::string ExampleFolder() {
   return path;
 }
 
+// Waits until `holds` answers true (the wizard works through posted input at
+// its own pace); answers the last answer.
+bool WaitUntil(const std::function<bool()>& holds) {
+  for (DWORD waited = 0; waited < kWait; waited += 50) {
+    if (holds()) return true;
+    Sleep(50);
+  }
+  return holds();
+}
+
 bool Has(const std::string& log, const std::string& line) {
   return log.find(line + "\r\n") != std::string::npos;
 }
@@ -140,7 +150,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   EXPECT_EQ(test::WizardDriver::BoxText(box), "Do you really want to cancel the installation?");
   EXPECT_EQ(GetWindow(box, GW_OWNER), wizard.Window());
   PostMessageA(box, WM_COMMAND, IDNO, 0);
-  Sleep(500);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
   EXPECT_EQ(wizard.Title(), "Welcome to the Corvane Hello Setup");
 
   // Enter presses Next.
@@ -151,7 +161,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   EXPECT_NE(wizard.Control(kDecline), nullptr);
   EXPECT_FALSE(wizard.Enabled(IDOK)) << "Next waits for the acceptance";
   wizard.AltKey('a');
-  ASSERT_TRUE(wizard.Enabled(IDOK));
+  ASSERT_TRUE(WaitUntil([&] { return wizard.Enabled(IDOK); }));
   wizard.Shoot("wizard-license");
   wizard.Key(VK_RETURN);
 
@@ -168,8 +178,8 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   wizard.Key(VK_TAB);  // from the type to the list
   wizard.Key(VK_DOWN);
   wizard.Key(VK_SPACE);
-  Sleep(500);
-  EXPECT_NE(wizard.Text(kSpace), spaceBefore) << "the documentation adds to the space needed";
+  EXPECT_TRUE(WaitUntil([&] { return wizard.Text(kSpace) != spaceBefore; }))
+      << "the documentation adds to the space needed";
   wizard.Shoot("wizard-features");
   wizard.Key(VK_RETURN);
 
@@ -182,7 +192,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   const std::string folder = target_.Path().substr(0, target_.Path().size() - 1);
   SendMessageA(wizard.Control(kFolder), EM_SETSEL, 0, -1);
   wizard.Type(folder);
-  EXPECT_EQ(wizard.Text(kFolder), folder);
+  EXPECT_TRUE(WaitUntil([&] { return wizard.Text(kFolder) == folder; })) << wizard.Text(kFolder);
   wizard.Shoot("wizard-folder");
   wizard.Key(VK_RETURN);
 
