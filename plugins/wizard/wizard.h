@@ -125,6 +125,9 @@ HWND WizardActiveWindow(void);
 void WizardClose(void);
 void WizardLanguageChanged(void);
 int WizardAskReboot(void);
+/* Asks whether to replace a newer file on the disk; the engine's answer
+   1 keep, 2 replace, 3 keep all, 4 replace all; 0 in silent mode. */
+int WizardAskFileConflict(const char* path);
 
 extern HINSTANCE g_module;
 

@@ -32,6 +32,8 @@ static int32_t CV_PLUGIN_CALL OnMessage(int32_t id, const char* name, int32_t in
       WizardShowProgress(ParamText(in, 0), ParamText(in, 1), percent);
       return 0;
     }
+    case EV_FILEVERSIONCONFLICT:
+      return WizardAskFileConflict(ParamText(in, 0));
     case EV_QUERYREBOOT:
       WizardAskReboot();
       return 0;

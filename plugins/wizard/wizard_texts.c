@@ -64,6 +64,11 @@ static const DefaultText kDefaults[] = {
     {"UninstallText", "%AppName% and all of its parts will be removed from your computer.\r\n\r\nClick Remove to continue, or Cancel to keep it."},
     {"UninstallFinishText", "%AppName% was removed from your computer."},
     {"UninstallFailedText", "%AppName% could not be removed completely."},
+    {"ConflictText", "The file on your computer is newer than the one Setup would install:\r\n%s\r\n\r\nKeep the file on your computer?"},
+    {"ConflictKeep", "&Keep"},
+    {"ConflictReplace", "&Replace"},
+    {"ConflictKeepAll", "Keep &all"},
+    {"ConflictReplaceAll", "Replace a&ll"},
     {"CancelQuestion", "Do you really want to cancel the installation?"},
     {"RebootQuestion", "To finish the installation, your computer must be restarted.\r\n\r\nRestart now?"},
 };
