@@ -9,16 +9,22 @@
 #define CONFLICT_WIDTH 420
 #define CONFLICT_HEIGHT 150
 
-/* The answers the engine understands, in button order. */
+/* The answers the engine understands, in button order. A button's id is
+   its answer plus BUTTON_BASE, clear of IDOK and IDCANCEL, which the dialog
+   keys send for Enter and Escape. */
 enum { ANSWER_KEEP = 1, ANSWER_REPLACE = 2, ANSWER_KEEP_ALL = 3, ANSWER_REPLACE_ALL = 4 };
+#define BUTTON_BASE 100
 
 static int g_answer;
 
 static LRESULT CALLBACK ConflictProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND) {
     int id = LOWORD(wParam);
-    if (id >= ANSWER_KEEP && id <= ANSWER_REPLACE_ALL) g_answer = id;
-    if (id == IDCANCEL) g_answer = ANSWER_KEEP; /* Escape keeps the file */
+    if (id >= BUTTON_BASE + ANSWER_KEEP && id <= BUTTON_BASE + ANSWER_REPLACE_ALL) {
+      g_answer = id - BUTTON_BASE;
+    }
+    /* Enter and Escape keep the file, the safe choice. */
+    if (id == IDOK || id == IDCANCEL) g_answer = ANSWER_KEEP;
     return 0;
   }
   if (message == WM_CLOSE) {
@@ -58,24 +64,24 @@ int WizardAskFileConflict(const char* path) {
   RegisterClassA(&windowClass);
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME);
   WizardText("Caption", caption, sizeof caption);
-  window = CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, CONFLICT_CLASS, caption, style,
-                           (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2,
+  window = CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, CONFLICT_CLASS, caption,
+                           style, (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2,
                            (GetSystemMetrics(SM_CYSCREEN) - (frame.bottom - frame.top)) / 2,
-                           frame.right - frame.left, frame.bottom - frame.top, owner, NULL, g_module,
-                           NULL);
+                           frame.right - frame.left, frame.bottom - frame.top, owner, NULL,
+                           g_module, NULL);
   if (!window) return 0;
   AddChild(window, "STATIC", "ConflictText", SS_LEFT | SS_PATHELLIPSIS, 0, 15, 15, 390, 70, path);
-  AddChild(window, "BUTTON", "ConflictKeep", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, ANSWER_KEEP,
-           15, 110, 90, 24, NULL);
-  AddChild(window, "BUTTON", "ConflictReplace", BS_PUSHBUTTON | WS_TABSTOP, ANSWER_REPLACE, 113,
-           110, 90, 24, NULL);
-  AddChild(window, "BUTTON", "ConflictKeepAll", BS_PUSHBUTTON | WS_TABSTOP, ANSWER_KEEP_ALL, 211,
-           110, 90, 24, NULL);
-  AddChild(window, "BUTTON", "ConflictReplaceAll", BS_PUSHBUTTON | WS_TABSTOP, ANSWER_REPLACE_ALL,
-           309, 110, 96, 24, NULL);
+  AddChild(window, "BUTTON", "ConflictKeep", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
+           BUTTON_BASE + ANSWER_KEEP, 15, 110, 90, 24, NULL);
+  AddChild(window, "BUTTON", "ConflictReplace", BS_PUSHBUTTON | WS_TABSTOP,
+           BUTTON_BASE + ANSWER_REPLACE, 113, 110, 90, 24, NULL);
+  AddChild(window, "BUTTON", "ConflictKeepAll", BS_PUSHBUTTON | WS_TABSTOP,
+           BUTTON_BASE + ANSWER_KEEP_ALL, 211, 110, 90, 24, NULL);
+  AddChild(window, "BUTTON", "ConflictReplaceAll", BS_PUSHBUTTON | WS_TABSTOP,
+           BUTTON_BASE + ANSWER_REPLACE_ALL, 309, 110, 96, 24, NULL);
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(window, SW_SHOW);
-  SetFocus(GetDlgItem(window, ANSWER_KEEP));
+  SetFocus(GetDlgItem(window, BUTTON_BASE + ANSWER_KEEP));
   g_answer = 0;
   while (!g_answer) {
     int got = GetMessageA(&message, NULL, 0, 0);
@@ -84,7 +90,6 @@ int WizardAskFileConflict(const char* path) {
       g_answer = ANSWER_KEEP;
       break;
     }
-    /* Enter presses Keep, the safe choice, through the dialog keys. */
     if (IsDialogMessageA(window, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);

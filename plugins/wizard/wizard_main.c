@@ -25,31 +25,22 @@ static const char* ParamText(int32_t block, int32_t index) {
 static int32_t CV_PLUGIN_CALL OnMessage(int32_t id, const char* name, int32_t in, int32_t out) {
   (void)out;
   switch (id) {
-    case EV_SHOWDIALOGS:
-      return FirstBool(in) ? WizardRunAfter(1) : WizardRunBefore();
+    case EV_SHOWDIALOGS: return FirstBool(in) ? WizardRunAfter(1) : WizardRunBefore();
     case EV_INSTALLPROGRESS: {
       int percent = in && g_services.GetParamCount(in) > 2 ? g_services.GetParamInt(in, 2) : 0;
       WizardShowProgress(ParamText(in, 0), ParamText(in, 1), percent);
       return 0;
     }
-    case EV_FILEVERSIONCONFLICT:
-      return WizardAskFileConflict(ParamText(in, 0));
-    case EV_QUERYREBOOT:
-      WizardAskReboot();
-      return 0;
-    case EV_LANGUAGECHANGED:
-      WizardLanguageChanged();
-      return 0;
+    case EV_FILEVERSIONCONFLICT: return WizardAskFileConflict(ParamText(in, 0));
+    case EV_QUERYREBOOT: WizardAskReboot(); return 0;
+    case EV_LANGUAGECHANGED: WizardLanguageChanged(); return 0;
     case EV_FINISH:
       /* A run that ended before the closing pages still tells the user. */
       if (!FirstBool(in)) WizardRunAfter(0);
       WizardClose();
       return 0;
-    case EV_UNLOAD:
-      WizardClose();
-      return 0;
-    default:
-      break;
+    case EV_UNLOAD: WizardClose(); return 0;
+    default: break;
   }
   if (!name) return 0;
   if (strcmp(name, CV_MSG_GETACTIVEWINDOW) == 0) return (int32_t)(intptr_t)WizardActiveWindow();

@@ -6,7 +6,8 @@
 
 /* Reads one list through a request that answers ID, ..., next ID. */
 static void CopyParam(int32_t block, int32_t index, char* target, size_t size) {
-  const char* text = index < g_services.GetParamCount(block) ? g_services.GetParamStr(block, index) : "";
+  const char* text =
+      index < g_services.GetParamCount(block) ? g_services.GetParamStr(block, index) : "";
   snprintf(target, size, "%s", text ? text : "");
 }
 

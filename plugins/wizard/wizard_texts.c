@@ -53,7 +53,8 @@ static const DefaultText kDefaults[] = {
     {"FolderBrowseTitle", "Choose the destination folder"},
     {"ReadyTitle", "Ready to Install"},
     {"ReadySubtitle", "Setup is now ready to install %AppName% on your computer."},
-    {"ReadyText", "Destination folder:\r\n    %s\r\n\r\nSetup type:\r\n    %s\r\n\r\nFeatures:\r\n%s"},
+    {"ReadyText",
+     "Destination folder:\r\n    %s\r\n\r\nSetup type:\r\n    %s\r\n\r\nFeatures:\r\n%s"},
     {"ProgressTitle", "Installing"},
     {"ProgressSubtitle", "Please wait while %AppName% is installed."},
     {"FinishTitle", "Completing the %AppName% Setup"},
@@ -61,16 +62,21 @@ static const DefaultText kDefaults[] = {
     {"FailedText", "Setup did not finish. %AppName% was not installed."},
     {"UninstallTitle", "Remove %AppName%"},
     {"UninstallSubtitle", "Version %AppVersion%"},
-    {"UninstallText", "%AppName% and all of its parts will be removed from your computer.\r\n\r\nClick Remove to continue, or Cancel to keep it."},
+    {"UninstallText",
+     "%AppName% and all of its parts will be removed from your computer.\r\n\r\nClick Remove to "
+     "continue, or Cancel to keep it."},
     {"UninstallFinishText", "%AppName% was removed from your computer."},
     {"UninstallFailedText", "%AppName% could not be removed completely."},
-    {"ConflictText", "The file on your computer is newer than the one Setup would install:\r\n%s\r\n\r\nKeep the file on your computer?"},
+    {"ConflictText",
+     "The file on your computer is newer than the one Setup would install:\r\n%s\r\n\r\nKeep the "
+     "file on your computer?"},
     {"ConflictKeep", "&Keep"},
     {"ConflictReplace", "&Replace"},
     {"ConflictKeepAll", "Keep &all"},
     {"ConflictReplaceAll", "Replace a&ll"},
     {"CancelQuestion", "Do you really want to cancel the installation?"},
-    {"RebootQuestion", "To finish the installation, your computer must be restarted.\r\n\r\nRestart now?"},
+    {"RebootQuestion",
+     "To finish the installation, your computer must be restarted.\r\n\r\nRestart now?"},
 };
 
 void WizardExpand(const char* source, char* text, size_t size) {

@@ -23,12 +23,12 @@ typedef struct WizardState {
   HFONT TitleFont;
   HBITMAP Banner;
   int Page;
-  int Done;      /* the modal loop ends */
-  int Result;    /* 0 go on, 1 end the run */
+  int Done;   /* the modal loop ends */
+  int Result; /* 0 go on, 1 end the run */
   int Installing;
   int Finished;
   int Accepted;
-  int Updating;  /* the feature list is being filled */
+  int Updating; /* the feature list is being filled */
   int ActiveType;
   int Uninstall; /* the engine removes the product: confirm, progress, finish */
   WizardModel Model;
@@ -46,21 +46,16 @@ static int PageWanted(int page) {
   switch (page) {
     case PAGE_LANGUAGE:
       return g_state.Model.LanguageCount > 1 && WizardConfigFlag("Pages", "Language", 1);
-    case PAGE_WELCOME:
-      return WizardConfigFlag("Pages", "Welcome", 1);
+    case PAGE_WELCOME: return WizardConfigFlag("Pages", "Welcome", 1);
     case PAGE_LICENSE:
       return g_state.LicenseFile[0] != 0 && WizardConfigFlag("Pages", "License", 1);
-    case PAGE_PASSWORD:
-      return WizardAsk("CM_ISPASSWORDVALID", NULL, NULL, NULL, NULL, 0) != 0;
+    case PAGE_PASSWORD: return WizardAsk("CM_ISPASSWORDVALID", NULL, NULL, NULL, NULL, 0) != 0;
     case PAGE_FEATURES:
       return (g_state.Model.FeatureCount > 0 || g_state.Model.TypeCount > 1) &&
              WizardConfigFlag("Pages", "Features", 1);
-    case PAGE_FOLDER:
-      return WizardConfigFlag("Pages", "Folder", 1);
-    case PAGE_READY:
-      return WizardConfigFlag("Pages", "Ready", 1);
-    default:
-      return 0;
+    case PAGE_FOLDER: return WizardConfigFlag("Pages", "Folder", 1);
+    case PAGE_READY: return WizardConfigFlag("Pages", "Ready", 1);
+    default: return 0;
   }
 }
 
@@ -268,7 +263,8 @@ static void BuildReadyText(char* text, size_t size) {
   char folder[MAX_PATH];
   char features[WIZARD_TEXT_SIZE] = "";
   char format[WIZARD_TEXT_SIZE];
-  const char* type = g_state.Model.TypeCount > 0 ? g_state.Model.Types[g_state.ActiveType].Name : "";
+  const char* type =
+      g_state.Model.TypeCount > 0 ? g_state.Model.Types[g_state.ActiveType].Name : "";
   int i;
   WizardGetVariable("InstallPath", folder, sizeof folder);
   for (i = 0; i < g_state.Model.FeatureCount; ++i) {
@@ -402,8 +398,7 @@ static void BuildPage(int page) {
                                 : (g_state.Finished ? "FinishText" : "FailedText"),
               20, 80, 460, 200);
       break;
-    default:
-      break;
+    default: break;
   }
   if (page == PAGE_PROGRESS) {
     SetButtons("Next", 0, 0, 1);
@@ -412,12 +407,13 @@ static void BuildPage(int page) {
   } else {
     const int lastPage = NextPage(page) == PAGE_PROGRESS;
     SetButtons(lastPage ? (g_state.Uninstall ? "Remove" : "Install") : "Next",
-               PreviousPage(page) >= 0,
-               page != PAGE_LICENSE || g_state.Accepted, 1);
+               PreviousPage(page) >= 0, page != PAGE_LICENSE || g_state.Accepted, 1);
   }
   ShowHeader();
   SendMessageA(g_state.Window, DM_SETDEFID, IDOK, 0);
-  SetFocus(focus ? focus : GetDlgItem(g_state.Window, IsWindowEnabled(GetDlgItem(g_state.Window, IDOK)) ? IDOK : IDCANCEL));
+  SetFocus(focus ? focus
+                 : GetDlgItem(g_state.Window,
+                              IsWindowEnabled(GetDlgItem(g_state.Window, IDOK)) ? IDOK : IDCANCEL));
 }
 
 static int NextPage(int page) {
@@ -465,8 +461,7 @@ static int LeavePage(void) {
       WizardSetVariable("InstallPath", folder);
       return 1;
     }
-    default:
-      return 1;
+    default: return 1;
   }
 }
 
@@ -475,8 +470,8 @@ static int ConfirmCancel(void) {
   char caption[512];
   WizardText("CancelQuestion", question, sizeof question);
   WizardText("Caption", caption, sizeof caption);
-  return MessageBoxA(g_state.Window, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
-         IDYES;
+  return MessageBoxA(g_state.Window, question, caption,
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 static void Browse(void) {
@@ -532,28 +527,24 @@ static void OnCommand(int id, int code) {
       g_state.Accepted = IsDlgButtonChecked(g_state.Window, IDC_WIZ_ACCEPT) == BST_CHECKED;
       EnableWindow(GetDlgItem(g_state.Window, IDOK), g_state.Accepted);
       return;
-    case IDC_WIZ_BROWSE:
-      Browse();
-      return;
+    case IDC_WIZ_BROWSE: Browse(); return;
     case IDC_WIZ_TYPE:
       if (code == CBN_SELCHANGE) TypeChosen();
       return;
-    default:
-      return;
+    default: return;
   }
 }
 
 static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_NOTIFY: {
       const NMHDR* header = (const NMHDR*)lParam;
       if (header->idFrom == IDC_WIZ_FEATURES && header->code == LVN_ITEMCHANGED) {
         const NMLISTVIEW* change = (const NMLISTVIEW*)lParam;
-        if ((change->uChanged & LVIF_STATE) && (change->uNewState & LVIS_STATEIMAGEMASK) !=
-                                                   (change->uOldState & LVIS_STATEIMAGEMASK) &&
+        if ((change->uChanged & LVIF_STATE) &&
+            (change->uNewState & LVIS_STATEIMAGEMASK) !=
+                (change->uOldState & LVIS_STATEIMAGEMASK) &&
             (change->uOldState & LVIS_STATEIMAGEMASK) != 0) {
           FeatureToggled(change->iItem);
         }
@@ -594,11 +585,8 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_CLOSE:
-      OnCommand(g_state.Page == PAGE_FINISH ? IDOK : IDCANCEL, 0);
-      return 0;
-    default:
-      break;
+    case WM_CLOSE: OnCommand(g_state.Page == PAGE_FINISH ? IDOK : IDCANCEL, 0); return 0;
+    default: break;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -666,8 +654,8 @@ static HFONT MakeFont(int weight, int points) {
   return CreateFontIndirectA(&metrics.lfMessageFont);
 }
 
-static void AddFrameControl(const char* cls, int id, DWORD style, int x, int y, int width, int height,
-                            HFONT font) {
+static void AddFrameControl(const char* cls, int id, DWORD style, int x, int y, int width,
+                            int height, HFONT font) {
   HWND control = CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | style, x, y, width, height,
                                  g_state.Window, (HMENU)(INT_PTR)id, g_module, NULL);
   SendMessageA(control, WM_SETFONT, (WPARAM)font, FALSE);
@@ -709,8 +697,8 @@ static int CreateWizardWindow(void) {
     WizardExpand(picture, path, sizeof path);
     g_state.Banner = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
     if (g_state.Banner) {
-      AddFrameControl("STATIC", IDC_WIZ_PICTURE, SS_BITMAP | SS_CENTERIMAGE, CLIENT_WIDTH - 70, 3, 64,
-                      52, g_state.Font);
+      AddFrameControl("STATIC", IDC_WIZ_PICTURE, SS_BITMAP | SS_CENTERIMAGE, CLIENT_WIDTH - 70, 3,
+                      64, 52, g_state.Font);
       SendDlgItemMessageA(g_state.Window, IDC_WIZ_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
                           (LPARAM)g_state.Banner);
     }
@@ -793,11 +781,11 @@ void WizardShowStatusText(const char* text) {
     return;
   }
   if (!g_state.StatusWindow) {
-    g_state.StatusWindow =
-        CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_BORDER | SS_CENTER | SS_CENTERIMAGE,
-                        (GetSystemMetrics(SM_CXSCREEN) - 360) / 2,
-                        (GetSystemMetrics(SM_CYSCREEN) - 60) / 2, 360, 60, g_state.Window, NULL,
-                        g_module, NULL);
+    g_state.StatusWindow = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "",
+                                           WS_POPUP | WS_BORDER | SS_CENTER | SS_CENTERIMAGE,
+                                           (GetSystemMetrics(SM_CXSCREEN) - 360) / 2,
+                                           (GetSystemMetrics(SM_CYSCREEN) - 60) / 2, 360, 60,
+                                           g_state.Window, NULL, g_module, NULL);
     if (!g_state.StatusWindow) return;
     SendMessageA(g_state.StatusWindow, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
   }

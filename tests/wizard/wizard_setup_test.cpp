@@ -78,9 +78,11 @@ class WizardSetupTest : public ::testing::Test {
     Replace(project, "value=\"CorvaneHelloWizard\"", "value=\"" + appId_ + "\"");
     // The helper skips the programs before the pages and logs the engine's
     // state when the installation starts.
-    Replace(project, "\t\t\t</plugins>", R"(				<plugin id="TestHelper" src="plugins\helper\*.dll">
+    Replace(project, "\t\t\t</plugins>",
+            R"(				<plugin id="TestHelper" src="plugins\helper\*.dll">
 					<config>
-						<paramgroup name="Log"><param name="File" value=")" + logs_.Path() + R"(helper.log"/></paramgroup>
+						<paramgroup name="Log"><param name="File" value=")" +
+                logs_.Path() + R"(helper.log"/></paramgroup>
 						<paramgroup name="Answers"><param name="EV_BEFOREPROCESSITEMS" value="1"/></paramgroup>
 						<paramgroup name="On EV_BEFOREINSTALL">
 							<param name="1" value="CM_GETVARIABLE|InstallPath"/>
@@ -233,7 +235,8 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
     }
     if (!sawFinish && IsWindow(wizard.Window()) && wizard.Title().find("Completing") == 0) {
       sawFinish = true;
-      EXPECT_EQ(wizard.Text(kText), "Setup has finished installing Corvane Hello on your computer.");
+      EXPECT_EQ(wizard.Text(kText),
+                "Setup has finished installing Corvane Hello on your computer.");
       wizard.Shoot("wizard-finish");
       PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
       Sleep(300);
@@ -258,10 +261,9 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
 TEST_F(WizardSetupTest, SilentModeShowsNoPageAndDoesNotWait) {
   // An existing folder, since the engine measures the folder's free space.
   const std::string folder = target_.Path().substr(0, target_.Path().size() - 1);
-  Build([&](std::string& project) {
-    Replace(project, R"(%ProgramFiles%\Corvane Hello)", folder);
-  });
-  test::ChildProcess setup(Quoted(Setup()) + " /s", {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  Build([&](std::string& project) { Replace(project, R"(%ProgramFiles%\Corvane Hello)", folder); });
+  test::ChildProcess setup(Quoted(Setup()) + " /s",
+                           {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
   ASSERT_TRUE(setup.Started());
   test::WizardDriver wizard(setup.Id());
   // The run goes to its end on its own; no wizard window on the way.
@@ -291,11 +293,13 @@ TEST_F(WizardSetupTest, SilentModeShowsNoPageAndDoesNotWait) {
 // said so.
 TEST_F(WizardSetupTest, TheConfigurationChoosesThePagesAndTheirTexts) {
   Build([](std::string& project) {
-    Replace(project, R"(<param name="Welcome" value="1"/>)", R"(<param name="Welcome" value="0"/>)");
+    Replace(project, R"(<param name="Welcome" value="1"/>)",
+            R"(<param name="Welcome" value="0"/>)");
     Replace(project, R"(<param name="Ready" value="1"/>)", R"(<param name="Ready" value="0"/>
 							<param name="Features" value="0"/>)");
     Replace(project, R"(value="license.txt")", R"(value="nowhere.txt")");
-    Replace(project, R"(<param name="WelcomeSubtitle")", R"(<param name="FolderTitle" value="Where to, %AppName%?"/>
+    Replace(project, R"(<param name="WelcomeSubtitle")",
+            R"(<param name="FolderTitle" value="Where to, %AppName%?"/>
 							<param name="WelcomeSubtitle")");
   });
   test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
@@ -370,7 +374,9 @@ TEST_F(WizardSetupTest, TheLanguagePageSwitchesEveryText) {
   ASSERT_TRUE(wizard.WaitForTitle("Willkommen zur Installation von Corvane Hello", kWait))
       << wizard.Title();
   EXPECT_EQ(wizard.Text(IDOK), "&Weiter >");
-  EXPECT_EQ(wizard.Text(kBack), "< &Zur\xfc" "ck");
+  EXPECT_EQ(wizard.Text(kBack),
+            "< &Zur\xfc"
+            "ck");
   PostMessageA(wizard.Control(IDCANCEL), BM_CLICK, 0, 0);
   HWND box = wizard.WaitForBox(kWait);
   ASSERT_NE(box, nullptr);
