@@ -1,0 +1,390 @@
+// The standard wizard in a setup file built from the example project, driven
+// through its real controls as a user would: keys to the focused control,
+// typed text, mnemonics. A test plug-in beside it logs what the engine holds
+// when the installation starts.
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "temp_folder.h"
+#include "wizard_driver.h"
+
+namespace cv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr DWORD kWait = 60000;
+constexpr int kTitle = 1002, kSubtitle = 1003, kText = 1004, kLicense = 1005, kAccept = 1006,
+              kDecline = 1007, kType = 1008, kFeatures = 1009, kSpace = 1011, kFolder = 1012,
+              kBrowse = 1013, kLanguage = 1015, kProgress = 1016, kBack = 1001;
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+void Replace(std::string& text, const std::string& what, const std::string& with) {
+  const std::size_t at = text.find(what);
+  ASSERT_NE(at, std::string::npos) << what;
+  text.replace(at, what.size(), with);
+}
+
+std::string ExampleFolder() {
+  std::string path = "Z:" CV_EXAMPLES_DIR "/wizard/";
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+// Waits until `holds` answers true (the wizard works through posted input at
+// its own pace); answers the last answer.
+bool WaitUntil(const std::function<bool()>& holds) {
+  for (DWORD waited = 0; waited < kWait; waited += 50) {
+    if (holds()) return true;
+    Sleep(50);
+  }
+  return holds();
+}
+
+bool Has(const std::string& log, const std::string& line) {
+  return log.find(line + "\r\n") != std::string::npos;
+}
+
+class WizardSetupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string from = ExampleFolder(), to = place_.Path();
+    fs::copy(fs::path(from.substr(0, from.size() - 1)), fs::path(to.substr(0, to.size() - 1)),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const std::string bin = test::TestProgramFolder();
+    for (const char* folder : {"plugins", "plugins\\wizard", "plugins\\helper"}) {
+      ASSERT_TRUE(CreateDirectoryA((place_.Path() + folder).c_str(), nullptr));
+    }
+    ASSERT_TRUE(CopyFileA((bin + "cvwizard.dll").c_str(),
+                          (place_.Path() + "plugins\\wizard\\cvwizard.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((bin + "cvtestplugin_b.dll").c_str(),
+                          (place_.Path() + "plugins\\helper\\helper.dll").c_str(), FALSE));
+    appId_ = "CorvaneWizardTest" + std::to_string(GetCurrentProcessId());
+    std::string project = test::ReadFileBytes(place_.Path() + "wizard.cv2project");
+    Replace(project, "value=\"CorvaneHelloWizard\"", "value=\"" + appId_ + "\"");
+    // The helper skips the programs before the pages and logs the engine's
+    // state when the installation starts.
+    Replace(project, "\t\t\t</plugins>",
+            R"(				<plugin id="TestHelper" src="plugins\helper\*.dll">
+					<config>
+						<paramgroup name="Log"><param name="File" value=")" +
+                logs_.Path() + R"(helper.log"/></paramgroup>
+						<paramgroup name="Answers"><param name="EV_BEFOREPROCESSITEMS" value="1"/></paramgroup>
+						<paramgroup name="On EV_BEFOREINSTALL">
+							<param name="1" value="CM_GETVARIABLE|InstallPath"/>
+							<param name="2" value="CM_GETFEATURESTATE|Main"/>
+							<param name="3" value="CM_GETFEATURESTATE|Documentation"/>
+						</paramgroup>
+					</config>
+				</plugin>
+			</plugins>)");
+    project_ = project;
+  }
+
+  // Writes the project, changed by `edit`, and builds the setup file.
+  void Build(const std::function<void(std::string&)>& edit = nullptr) {
+    std::string project = project_;
+    if (edit) edit(project);
+    ASSERT_TRUE(test::WriteFileBytes(place_.Path() + "wizard.cv2project", project));
+    const std::string bin2 = test::TestProgramFolder();
+    test::ChildProcess builder(Quoted(bin2 + "cvbuild.exe") + " -q -e " +
+                                   Quoted(bin2 + "CVEngine.exe") + " -o " + Quoted(Setup()) + " " +
+                                   Quoted(place_.Path() + "wizard.cv2project"),
+                               {});
+    ASSERT_TRUE(builder.Started());
+    ASSERT_TRUE(builder.Wait(180000));
+    ASSERT_EQ(builder.ExitCode(), 0u);
+  }
+
+  void TearDown() override {
+    const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appId_;
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    if (HasFailure()) std::cout << "--- helper.log\n" << HelperLog() << "\n";
+  }
+
+  std::string Setup() const { return place_.Path() + "hello-setup.exe"; }
+  std::string HelperLog() const { return test::ReadFileBytes(logs_.Path() + "helper.log"); }
+
+  test::TempFolder place_;  // the example, the setup file and the licence beside it
+  test::TempFolder temp_;   // the engine's temporary root
+  test::TempFolder logs_;
+  test::TempFolder target_;  // where the user installs
+  std::string appId_;
+  std::string project_;
+};
+
+TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
+  Build();
+  test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  ASSERT_TRUE(wizard.WaitForWindow(kWait));
+
+  // Welcome: the project's own subtitle from the plug-in's configuration.
+  ASSERT_TRUE(wizard.WaitForTitle("Welcome to the Corvane Hello Setup", kWait)) << wizard.Title();
+  EXPECT_EQ(wizard.Text(kSubtitle), "Version 1.0.0 by Corvane Example Company");
+  EXPECT_NE(wizard.Text(kText).find("This will install Corvane Hello"), std::string::npos);
+  EXPECT_FALSE(wizard.Enabled(kBack));
+  char caption[256] = {};
+  GetWindowTextA(wizard.Window(), caption, sizeof caption);
+  EXPECT_STREQ(caption, "Corvane Hello Setup");
+  wizard.Shoot("wizard-welcome");
+
+  // Escape asks before cancelling; "No" stays on the page.
+  wizard.Key(VK_ESCAPE);
+  HWND box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test::WizardDriver::BoxText(box), "Do you really want to cancel the installation?");
+  EXPECT_EQ(GetWindow(box, GW_OWNER), wizard.Window());
+  PostMessageA(box, WM_COMMAND, IDNO, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+  EXPECT_EQ(wizard.Title(), "Welcome to the Corvane Hello Setup");
+
+  // Enter presses Next.
+  wizard.Key(VK_RETURN);
+  ASSERT_TRUE(wizard.WaitForTitle("License Agreement", kWait)) << wizard.Title();
+  EXPECT_NE(wizard.Text(kLicense).find("Corvane Hello licence agreement"), std::string::npos);
+  EXPECT_EQ(wizard.Text(kAccept), "I &accept the agreement");
+  EXPECT_NE(wizard.Control(kDecline), nullptr);
+  EXPECT_FALSE(wizard.Enabled(IDOK)) << "Next waits for the acceptance";
+  wizard.AltKey('a');
+  ASSERT_TRUE(WaitUntil([&] { return wizard.Enabled(IDOK); }));
+  wizard.Shoot("wizard-license");
+  wizard.Key(VK_RETURN);
+
+  // Features: the default type, the required feature checked; Documentation
+  // checked with the keyboard.
+  ASSERT_TRUE(wizard.WaitForTitle("Select Features", kWait)) << wizard.Title();
+  EXPECT_EQ(wizard.Text(kType), "Typical");
+  HWND list = wizard.Control(kFeatures);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_NE(wizard.Text(kSpace).find("Disk space needed:"), std::string::npos);
+  const std::string spaceBefore = wizard.Text(kSpace);
+  SetForegroundWindow(wizard.Window());
+  wizard.Key(VK_TAB);  // from the type to the list
+  wizard.Key(VK_DOWN);
+  wizard.Key(VK_SPACE);
+  EXPECT_TRUE(WaitUntil([&] { return wizard.Text(kSpace) != spaceBefore; }))
+      << "the documentation adds to the space needed";
+  wizard.Shoot("wizard-features");
+  wizard.Key(VK_RETURN);
+
+  // Folder: typed over the default.
+  ASSERT_TRUE(wizard.WaitForTitle("Destination Folder", kWait)) << wizard.Title();
+  EXPECT_NE(wizard.Text(kFolder).find("Corvane Hello"), std::string::npos) << wizard.Text(kFolder);
+  EXPECT_NE(wizard.Control(kBrowse), nullptr);
+  // An existing folder: the engine measures the free space of the folder
+  // itself.
+  const std::string folder = target_.Path().substr(0, target_.Path().size() - 1);
+  SendMessageA(wizard.Control(kFolder), EM_SETSEL, 0, -1);
+  wizard.Type(folder);
+  EXPECT_TRUE(WaitUntil([&] { return wizard.Text(kFolder) == folder; })) << wizard.Text(kFolder);
+  wizard.Shoot("wizard-folder");
+  wizard.Key(VK_RETURN);
+
+  // Ready: a summary of the choices, then Install.
+  ASSERT_TRUE(wizard.WaitForTitle("Ready to Install", kWait)) << wizard.Title();
+  const std::string summary = wizard.Text(kText);
+  EXPECT_NE(summary.find(folder), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Documentation"), std::string::npos) << summary;
+  EXPECT_EQ(wizard.Text(IDOK), "&Install");
+  wizard.Shoot("wizard-ready");
+  // Back and forth keeps what was entered.
+  PostMessageA(wizard.Control(kBack), BM_CLICK, 0, 0);
+  ASSERT_TRUE(wizard.WaitForTitle("Destination Folder", kWait));
+  EXPECT_EQ(wizard.Text(kFolder), folder);
+  wizard.Key(VK_RETURN);
+  ASSERT_TRUE(wizard.WaitForTitle("Ready to Install", kWait));
+  wizard.Key(VK_RETURN);
+
+  // The progress page, or already the closing page of a quick installation.
+  const DWORD clicked = GetTickCount();
+  while (wizard.Title() != "Installing" && wizard.Title().find("Completing") != 0 &&
+         GetTickCount() - clicked < kWait) {
+    Sleep(20);
+  }
+  if (wizard.Title() == "Installing") {
+    EXPECT_NE(wizard.Control(kProgress), nullptr);
+  }
+
+  // What follows the pages: answer the engine's boxes, finish the wizard.
+  std::vector<std::string> boxes;
+  bool sawFinish = false;
+  const DWORD started = GetTickCount();
+  while (!setup.Wait(100) && GetTickCount() - started < 120000) {
+    if (HWND shown = wizard.WaitForBox(50)) {
+      boxes.push_back(test::WizardDriver::BoxText(shown));
+      PostMessageA(shown, WM_COMMAND, IDOK, 0);
+      Sleep(300);
+    }
+    if (!sawFinish && IsWindow(wizard.Window()) && wizard.Title().find("Completing") == 0) {
+      sawFinish = true;
+      EXPECT_EQ(wizard.Text(kText),
+                "Setup has finished installing Corvane Hello on your computer.");
+      wizard.Shoot("wizard-finish");
+      PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
+      Sleep(300);
+    }
+  }
+  for (const std::string& text : boxes) std::cout << "box: " << text << "\n";
+
+  EXPECT_TRUE(sawFinish);
+  // Steps after the closing pages that this build lacks end the run with a
+  // box of their own; no other box came.
+  for (const std::string& text : boxes) {
+    EXPECT_NE(text.find("is not available in this build."), std::string::npos) << text;
+  }
+  // The engine starts the installation with the user's choices.
+  const std::string log = HelperLog();
+  EXPECT_TRUE(Has(log, "MSG EV_SHOWDIALOGS 5 [b:1]")) << "the closing pages came";
+  EXPECT_TRUE(Has(log, "REQ CM_GETVARIABLE|InstallPath = 0 [s:" + folder + "]")) << log;
+  EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Main = 1 []")) << log;
+  EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Documentation = 1 []")) << log;
+}
+
+TEST_F(WizardSetupTest, SilentModeShowsNoPageAndDoesNotWait) {
+  // An existing folder, since the engine measures the folder's free space.
+  const std::string folder = target_.Path().substr(0, target_.Path().size() - 1);
+  Build([&](std::string& project) { Replace(project, R"(%ProgramFiles%\Corvane Hello)", folder); });
+  test::ChildProcess setup(Quoted(Setup()) + " /s",
+                           {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  // The run goes to its end on its own; no wizard window on the way.
+  bool sawWindow = false;
+  std::vector<std::string> boxes;
+  const DWORD started = GetTickCount();
+  while (!setup.Wait(50) && GetTickCount() - started < 120000) {
+    sawWindow = sawWindow || wizard.WaitForWindow(1);
+    if (HWND shown = wizard.WaitForBox(1)) {
+      boxes.push_back(test::WizardDriver::BoxText(shown));
+      PostMessageA(shown, WM_COMMAND, IDOK, 0);
+      Sleep(300);
+    }
+  }
+  EXPECT_FALSE(sawWindow);
+  for (const std::string& text : boxes) {
+    EXPECT_NE(text.find("is not available in this build."), std::string::npos) << text;
+  }
+  const std::string log = HelperLog();
+  EXPECT_TRUE(Has(log, "MSG EV_SHOWDIALOGS 5 [b:0]")) << log;
+  EXPECT_TRUE(Has(log, "MSG EV_SHOWDIALOGS 5 [b:1]")) << "the wizard let the run go on";
+  EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Documentation = 0 []")) << "the defaults stand";
+}
+
+// Pages switched off in the configuration are left out, texts come from the
+// configuration before the language tables, and a missing licence file is
+// said so.
+TEST_F(WizardSetupTest, TheConfigurationChoosesThePagesAndTheirTexts) {
+  Build([](std::string& project) {
+    Replace(project, R"(<param name="Welcome" value="1"/>)",
+            R"(<param name="Welcome" value="0"/>)");
+    Replace(project, R"(<param name="Ready" value="1"/>)", R"(<param name="Ready" value="0"/>
+							<param name="Features" value="0"/>)");
+    Replace(project, R"(value="license.txt")", R"(value="nowhere.txt")");
+    Replace(project, R"(<param name="WelcomeSubtitle")",
+            R"(<param name="FolderTitle" value="Where to, %AppName%?"/>
+							<param name="WelcomeSubtitle")");
+  });
+  test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  ASSERT_TRUE(wizard.WaitForWindow(kWait));
+  HWND box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(test::WizardDriver::BoxText(box).find("nowhere.txt cannot be read."), std::string::npos)
+      << test::WizardDriver::BoxText(box);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(wizard.WaitForTitle("License Agreement", kWait)) << wizard.Title();
+  EXPECT_FALSE(wizard.Enabled(kBack)) << "the licence is the first page";
+  for (int wait = 0; wait < 100 && !wizard.Control(kAccept); ++wait) Sleep(50);
+  PostMessageA(wizard.Control(kAccept), BM_CLICK, 0, 0);
+  for (int wait = 0; wait < 100 && !wizard.Enabled(IDOK); ++wait) Sleep(50);
+  PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(wizard.WaitForTitle("Where to, Corvane Hello?", kWait)) << wizard.Title();
+  EXPECT_EQ(wizard.Text(IDOK), "&Install") << "the last page before the installation";
+  // An empty folder is refused with a message.
+  SetWindowTextA(wizard.Control(kFolder), "");
+  PostMessageA(wizard.Control(IDOK), BM_CLICK, 0, 0);
+  box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test::WizardDriver::BoxText(box), "Please enter a folder.");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  Sleep(300);
+  EXPECT_EQ(wizard.Title(), "Where to, Corvane Hello?");
+  // Cancelling for real ends the run before the installation.
+  PostMessageA(wizard.Control(IDCANCEL), BM_CLICK, 0, 0);
+  box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(setup.Wait(kWait));
+  const std::string log = HelperLog();
+  EXPECT_TRUE(Has(log, "MSG EV_FINISH 4 [b:0]")) << log;
+  EXPECT_EQ(log.find("MSG EV_BEFOREINSTALL"), std::string::npos) << log;
+}
+
+// With several languages the first page chooses one; the pages then speak it,
+// from the wizard's own tables.
+TEST_F(WizardSetupTest, TheLanguagePageSwitchesEveryText) {
+  const std::string languages = test::ReadFileBytes(place_.Path() + "languages.xml");
+  std::string changed = languages;
+  Replace(changed, "<languages>", R"(<languages>
+	<language id="German" lngid="DEU" name="Deutsch" installname="Deutsch"/>)");
+  ASSERT_TRUE(test::WriteFileBytes(place_.Path() + "languages.xml", changed));
+  Build([](std::string& project) {
+    // A fixed choice, whatever the display's locale.
+    Replace(project, R"(<var name="AppVersion")", R"(<var name="AutoSelectLanguage" value="0"/>
+		<var name="AppVersion")");
+  });
+  test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  ASSERT_TRUE(wizard.WaitForWindow(kWait));
+  // The engine chose the first language, German, and the page speaks it.
+  ASSERT_TRUE(wizard.WaitForTitle("Sprache", kWait)) << wizard.Title();
+  HWND choice = wizard.Control(kLanguage);
+  ASSERT_NE(choice, nullptr);
+  ASSERT_EQ(SendMessageA(choice, CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(choice, CB_GETCURSEL, 0, 0), 0);
+  // The user picks English with the keyboard, then goes back and takes German.
+  wizard.Key(VK_DOWN);
+  wizard.Key(VK_RETURN);
+  ASSERT_TRUE(wizard.WaitForTitle("Welcome to the Corvane Hello Setup", kWait)) << wizard.Title();
+  EXPECT_EQ(wizard.Text(IDOK), "&Next >");
+  PostMessageA(wizard.Control(kBack), BM_CLICK, 0, 0);
+  ASSERT_TRUE(wizard.WaitForTitle("Language", kWait)) << wizard.Title();
+  wizard.Key(VK_UP);
+  wizard.Key(VK_RETURN);
+  ASSERT_TRUE(wizard.WaitForTitle("Willkommen zur Installation von Corvane Hello", kWait))
+      << wizard.Title();
+  EXPECT_EQ(wizard.Text(IDOK), "&Weiter >");
+  EXPECT_EQ(wizard.Text(kBack),
+            "< &Zur\xfc"
+            "ck");
+  PostMessageA(wizard.Control(IDCANCEL), BM_CLICK, 0, 0);
+  HWND box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test::WizardDriver::BoxText(box), "Wollen Sie die Installation wirklich abbrechen?");
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(setup.Wait(kWait));
+  EXPECT_TRUE(Has(HelperLog(), "MSG EV_LANGUAGECHANGED 6 [s:DEU]"));
+}
+
+}  // namespace
+}  // namespace cv
