@@ -275,7 +275,9 @@ bool Run::Prepare() {
       IncludeBackslash(host_.Resolve(GetVar(&database_, "UninstallPath", "%InstallPath%")));
   SetVar(&database_, "UninstallPath", uninstallPath);
 
-  if (!(RequiredSpace(database_) < DiskFreeKB(installPath))) {
+  // The install folder is usually made by the run itself: the space that
+  // counts is that of the drive it will be on.
+  if (!(RequiredSpace(database_) < DiskFreeKB(NearestExistingFolder(installPath)))) {
     ShowErrorBox("Error", host_.EngineString(4));
     return false;
   }

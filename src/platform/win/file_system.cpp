@@ -73,6 +73,16 @@ bool ForceFolders(const std::string& folderIn) {
   return CreateDirectoryA(folder.c_str(), nullptr) != 0 || FolderExists(folder);
 }
 
+std::string NearestExistingFolder(const std::string& path) {
+  std::string folder = ExcludeBackslash(path);
+  while (!folder.empty() && !FolderExists(folder)) {
+    const std::string parent = ExcludeBackslash(ExtractFolder(folder));
+    if (parent.size() >= folder.size()) return {};
+    folder = parent;
+  }
+  return folder.empty() ? folder : IncludeBackslash(folder);
+}
+
 std::int64_t DiskFreeKB(const std::string& path) {
   if (!FolderExists(path)) return 0;
   std::string query = IncludeBackslash(path);

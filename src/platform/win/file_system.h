@@ -24,6 +24,10 @@ bool FileExists(const std::string& path);
 // A file or a folder of that name.
 bool FileOrFolderExists(const std::string& path);
 
+// `path` itself when it is an existing folder, else its nearest existing
+// parent folder; empty when not even the drive exists.
+std::string NearestExistingFolder(const std::string& path);
+
 // Free space in KiB available to the caller on the drive of `path`; 0 when
 // the path is not an existing folder or the query fails.
 std::int64_t DiskFreeKB(const std::string& path);

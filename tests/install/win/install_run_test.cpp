@@ -519,6 +519,21 @@ TEST_F(InstallRunTest, RequiredSpaceEqualToTheFreeSpaceFails) {
   EXPECT_TRUE(host_.steps.empty());
 }
 
+// The run makes the install folder itself; until then the space of the drive
+// it will be on is what counts.
+TEST_F(InstallRunTest, AnInstallFolderThatDoesNotExistYetHasTheSpaceOfItsDrive) {
+  const std::string fresh = target_.Path() + "New Vendor\\New Product\\";
+  SetVar(host_.database.get(), "InstallPath", fresh);
+  SetVar(host_.database.get(), "UninstallPath", target_.Path());
+  test::DialogWatcher watcher;
+  InstallRun(host_);
+  EXPECT_FALSE(host_.steps.empty()) << "refused for want of space";
+  RollbackAll(ActionList());
+  EXPECT_EQ(NearestExistingFolder(fresh), target_.Path());
+  EXPECT_EQ(NearestExistingFolder(target_.Path()), target_.Path());
+  EXPECT_EQ(NearestExistingFolder("Q:\\nowhere\\at all"), "");
+}
+
 TEST(ItemWeight, TiesGoToTheEvenNeighbour) {
   EXPECT_EQ(ItemWeightFor(0, 0), 0);
   EXPECT_EQ(ItemWeightFor(0, 3), 1);      // (1 x 0.25 -> 0) raised to 3, / 3
