@@ -196,7 +196,7 @@ bool CopyStep::ExtractPackage(TcvPackage& package) {
     return Cancelled() ? -1 : 1;
   };
   TcvUnpacker unpacker(package.FullFileName, (package.Flags & kPackageScrambled) != 0, 1);
-  if (!database_.Password.empty()) unpacker.SetPassword(database_.Password);
+  if (!GetVar(&database_, "PswCheckHash", "").empty()) unpacker.SetPassword(database_.Password);
   return unpacker.Enumerate(routines);
 }
 
