@@ -25,6 +25,8 @@
 #include "platform/win/file_version.h"
 #include "platform/win/message_box.h"
 #include "platform/win/registry_path.h"
+#include "script/gost.h"
+#include "script/package_password.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
 
@@ -441,6 +443,17 @@ void CopyStep::CopyExternalFile(const std::string& source) {
   GetFileVersionText(source, file.Version);
   std::string ignored;
   if (OnFileToExtract(file, ignored) != 1) return;
+  // An enciphered file is one stream under the key of the package password.
+  GostCipher cipher;
+  CopyTransformHook decipher;
+  if (flags_.Contains(TcvFlag::encrypt)) {
+    HavalDigest::Digest key = PasswordKey(database_.Password);
+    cipher.Init(key.data(), 256);
+    SecureZeroMemory(key.data(), key.size());
+    decipher = [&cipher](char* buffer, std::size_t count) {
+      cipher.DecryptCBC(buffer, buffer, count);
+    };
+  }
   const bool copied = BufferedCopyFile(
       source, partial_,
       [this](const std::string& from, const std::string&, std::int64_t chunk, std::int64_t,
@@ -448,7 +461,9 @@ void CopyStep::CopyExternalFile(const std::string& source) {
         Progress().Position += chunk;
         ShowStatus(host_.EngineString(24), ExtractFileName(from));
         return !Cancelled();
-      });
+      },
+      false, decipher);
+  cipher.Burn();
   if (copied && FinishWrite()) {
     if (cdrom) SetFileAttributesA(writeTarget_.c_str(), file.Attributes);
     OnFileComplete(file);

@@ -24,6 +24,8 @@
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
 #include "registry_sandbox.h"
+#include "script/gost.h"
+#include "script/package_password.h"
 #include "script/references.h"
 #include "temp_folder.h"
 
@@ -299,6 +301,24 @@ TEST_F(FileCopyStepTest, LockedTargetIsScheduled) {
   EXPECT_EQ(ReadFileBytes(action->TmpFileName), ReadFileBytes(Fixture("2.0.0.0")));
   EXPECT_TRUE(TargetIs("1.0.0.0"));
   EXPECT_EQ(GetVar(host_.database.get(), "Reboot", ""), "1");
+}
+
+TEST_F(FileCopyStepTest, EncipheredExternalFilesAreDeciphered) {
+  // Longer than one copy chunk and not a whole number of blocks.
+  std::string plain(200003, '\0');
+  for (std::size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<char>(i * 7 + i / 251);
+  std::string stored(plain.size(), '\0');
+  GostCipher cipher;
+  HavalDigest::Digest key = PasswordKey("secret");
+  ASSERT_TRUE(cipher.Init(key.data(), 256));
+  cipher.EncryptCBC(plain.data(), stored.data(), plain.size());
+  ASSERT_NE(stored, plain);
+  ASSERT_TRUE(WriteFileBytes(source_.Path() + "data.bin", stored));
+  host_.database->Password = "secret";
+  AddItem(source_.Path() + "data.bin", target_.Path() + "data.bin",
+          {TcvFlag::encrypt, TcvFlag::no_version});
+  ASSERT_TRUE(CopyProjectFiles(host_));
+  EXPECT_TRUE(ReadFileBytes(target_.Path() + "data.bin") == plain);
 }
 
 TEST_F(FileCopyStepTest, RemovalPassTakesMatchingFilesAway) {
