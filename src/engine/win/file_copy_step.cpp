@@ -17,6 +17,7 @@
 #include "install/install_progress.h"
 #include "install/win/action_list.h"
 #include "install/win/file_copy.h"
+#include "platform/case_map.h"
 #include "platform/format_text.h"
 #include "platform/paths.h"
 #include "platform/unique_name.h"
@@ -25,6 +26,7 @@
 #include "platform/win/file_version.h"
 #include "platform/win/message_box.h"
 #include "platform/win/registry_path.h"
+#include "platform/win/run_program.h"
 #include "script/gost.h"
 #include "script/package_password.h"
 #include "plugins/message_dispatch.h"
@@ -103,6 +105,7 @@ class CopyStep {
   void CopyExternalFile(const std::string& source);
   int OnFileToExtract(const SourceFile& file, std::string& outputPath);
   int OnFileComplete(const SourceFile& file);
+  int InstallAssembly();
   std::string Destination(const std::string& sourceName, bool archive) const;
   bool VersionRulesSkip(const SourceFile& file, const std::string& target);
   int Skip(const SourceFile& file);
@@ -118,6 +121,7 @@ class CopyStep {
   const TcvFileInfo* info_ = nullptr;
   TcvFlags flags_;
   bool targetExisted_ = false;
+  bool assembly_ = false;
   bool archive_ = true;
   std::string destination_;
   std::string writeTarget_;  // the final path of the file being written
@@ -223,6 +227,7 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   info_ = nullptr;
   flags_ = {};
   targetExisted_ = false;
+  assembly_ = false;
   destination_.clear();
   writeTarget_.clear();
   partial_.clear();
@@ -264,10 +269,24 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
     }
     if (skip) return Skip(file);
   }
+  // An assembly is written to a folder of its own, from which the assembly
+  // tool takes it into the global cache.
+  constexpr std::string_view kGac = "%GAC%\\";
+  const auto inGac = [&](std::string_view path) {
+    return path.size() > kGac.size() && SameTextNoCase(path.substr(0, kGac.size()), kGac);
+  };
+  if (inGac(destination_) || inGac(item_->Dst)) {
+    const std::string gacFolder = IncludeBackslash(database_.TempGACPath);
+    destination_ = gacFolder + MakeUniqueName(gacFolder, "", "", false) + "\\" +
+                   ExtractFileName(destination_);
+    assembly_ = true;
+  }
   // Folder and file.
   currentFile_ = destination_;
   const std::string folder = ExcludeBackslash(ExtractFolder(destination_));
-  if (!folder.empty()) AddFolderChain(ActionList(), folder, !flags_.Contains(TcvFlag::dont_log));
+  if (!folder.empty()) {
+    AddFolderChain(ActionList(), folder, !flags_.Contains(TcvFlag::dont_log) && !assembly_);
+  }
   if (!folder.empty() && !FolderExists(folder)) {
     return Fail(FormatText(host_.EngineString(11), {ExtractFileName(destination_)}));
   }
@@ -280,6 +299,8 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
     font.FontName = info_ ? info_->FontName : std::string();
     ForceFolders(ExcludeBackslash(database_.TempFontsPath));
     writeTarget_ = font.TmpFileName;
+  } else if (assembly_) {
+    writeTarget_ = destination_;
   } else {
     TInstallFile* action = AddFile(ActionList(), destination_, flags_, true);
     // The previous file could not be kept for a rollback: it stays as it is.
@@ -359,7 +380,24 @@ void CopyStep::DiscardPartial() {
   partial_.clear();
 }
 
+int CopyStep::InstallAssembly() {
+  const std::string opaque = host_.Resolve(" OPAQUE \"%AppID%\" \"%AppName%\"");
+  const std::string tool =
+      database_.Packages->Count() > 0 ? database_.Packages->Package(0)->TempPath + "gacutil.exe"
+                                      : std::string("gacutil.exe");
+  const std::int32_t code =
+      RunAndWait(nullptr, tool, FormatText("/ir \"%s\"%s", {destination_, opaque}), SW_HIDE, "");
+  if (code != 0) return Fail("Cannot register assembly " + ExtractFileName(destination_));
+  if (!flags_.Contains(TcvFlag::dont_log)) {
+    std::string value = ChangeExtension(ExtractFileName(destination_), "");
+    if (info_ && !info_->AssemblyData.empty()) value += "," + info_->AssemblyData;
+    LogSharedAssembly(value + opaque);
+  }
+  return 1;
+}
+
 int CopyStep::OnFileComplete(const SourceFile& file) {
+  if (assembly_ && InstallAssembly() != 1) return -1;
   if (flags_.Contains(TcvFlag::shared) && !CountSharedFile(destination_, targetExisted_)) {
     return Fail(FormatText(host_.EngineString(20), {destination_}));
   }
