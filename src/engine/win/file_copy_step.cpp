@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "corvane/plugin_api.h"
 #include "database/condition_object.h"
@@ -39,7 +40,7 @@ namespace {
 constexpr char kSharedDllsKey[] =
     "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-std::int32_t SendEvent(std::int32_t id, std::initializer_list<MessageParamValue> values) {
+std::int32_t SendEvent(std::int32_t id, const std::vector<MessageParamValue>& values) {
   return SendMessageById(0, id, NewParamsBlock(values), true, false, 0);
 }
 
@@ -89,6 +90,19 @@ struct SourceFile {
   FILETIME Date{};
   std::string Version;  // empty when unknown
 };
+
+// What EV_BEFOREPROCESSITEM and EV_AFTERPROCESSITEM tell about a file:
+// step 0, the path, size, date, attributes and whether it is being removed.
+std::vector<MessageParamValue> ItemParams(const std::string& path, std::uint32_t size,
+                                          std::int32_t dosDate, std::uint32_t attributes,
+                                          bool removing) {
+  return {std::int32_t{0}, path, static_cast<std::int32_t>(size), dosDate,
+          static_cast<std::int32_t>(attributes), std::int32_t{removing ? 1 : 0}};
+}
+
+std::vector<MessageParamValue> ItemParams(const std::string& path, const SourceFile& file) {
+  return ItemParams(path, file.Size, DosDateTime(file.Date), file.Attributes, false);
+}
 
 class CopyStep {
  public:
@@ -232,7 +246,10 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   writeTarget_.clear();
   partial_.clear();
   if (archive_) {
-    if (package_ && file.Name.size() > 5) info_ = package_->FileInfos->FindByName(file.Name.substr(5));
+    // The file information is named like the member without its "data\".
+    if (package_ && file.Name.size() > 5) {
+      info_ = package_->FileInfos->FindByName(file.Name.substr(5));
+    }
     const FoundItem found = FindArchiveItem(database_, file.Name, search_);
     component_ = found.Component;
     item_ = found.Item;
@@ -250,9 +267,7 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   }
   const bool folderOnly = ExtractFileName(destination_) == ".";
   if (!folderOnly) {
-    const std::int32_t answer = SendEvent(
-        EV_BEFOREPROCESSITEM, {0, destination_, static_cast<std::int32_t>(file.Size),
-                               DosDateTime(file.Date), static_cast<std::int32_t>(file.Attributes), 0});
+    const std::int32_t answer = SendEvent(EV_BEFOREPROCESSITEM, ItemParams(destination_, file));
     destination_ = Destination(file.Name, archive_);
     if (destination_.empty()) {
       item_ = nullptr;
@@ -353,9 +368,7 @@ int CopyStep::Skip(const SourceFile& file) {
   Progress().Position += file.Size;
   ShowStatus(host_.EngineString(23), destination_.empty() ? file.Name : destination_);
   if (item_) {
-    SendEvent(EV_AFTERPROCESSITEM, {0, destination_, static_cast<std::int32_t>(file.Size),
-                                    DosDateTime(file.Date),
-                                    static_cast<std::int32_t>(file.Attributes), 0});
+    SendEvent(EV_AFTERPROCESSITEM, ItemParams(destination_, file));
   }
   return 0;
 }
@@ -401,9 +414,7 @@ int CopyStep::OnFileComplete(const SourceFile& file) {
   if (flags_.Contains(TcvFlag::shared) && !CountSharedFile(destination_, targetExisted_)) {
     return Fail(FormatText(host_.EngineString(20), {destination_}));
   }
-  SendEvent(EV_AFTERPROCESSITEM, {0, destination_, static_cast<std::int32_t>(file.Size),
-                                  DosDateTime(file.Date),
-                                  static_cast<std::int32_t>(file.Attributes), 0});
+  SendEvent(EV_AFTERPROCESSITEM, ItemParams(destination_, file));
   return 1;
 }
 
@@ -548,17 +559,12 @@ bool RemoveProjectFiles(InstallRunHost& host) {
         if (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | 0x8)) continue;
         const std::string path = folder + entry.cFileName;
         if (IsProtectedFile(path)) continue;
-        const std::int32_t dosDate = DosDateTime(entry.ftLastWriteTime);
-        const auto values = {MessageParamValue{0}, MessageParamValue{path},
-                             MessageParamValue{static_cast<std::int32_t>(entry.nFileSizeLow)},
-                             MessageParamValue{dosDate},
-                             MessageParamValue{static_cast<std::int32_t>(entry.dwFileAttributes)},
-                             MessageParamValue{1}};
-        if (SendMessageById(0, EV_BEFOREPROCESSITEM, NewParamsBlock(values), true, false, 0) != 0) {
-          continue;
-        }
+        const std::vector<MessageParamValue> values =
+            ItemParams(path, entry.nFileSizeLow, DosDateTime(entry.ftLastWriteTime),
+                       entry.dwFileAttributes, true);
+        if (SendEvent(EV_BEFOREPROCESSITEM, values) != 0) continue;
         AddFile(ActionList(), path, item.Flags, true);
-        SendMessageById(0, EV_AFTERPROCESSITEM, NewParamsBlock(values), true, false, 0);
+        SendEvent(EV_AFTERPROCESSITEM, values);
       } while (FindNextFileA(find, &entry));
       FindClose(find);
     }

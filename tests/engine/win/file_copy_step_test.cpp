@@ -328,6 +328,7 @@ TEST_F(FileCopyStepTest, RemovalPassTakesMatchingFilesAway) {
   TcvFile& item = AddItem("", target_.Path() + "*.tmp");
   item.Action = TcvInstallAction::remove;
   ASSERT_TRUE(RemoveProjectFiles(host_));
+  EXPECT_EQ(after_.size(), 2u);
   EXPECT_FALSE(PathExists(target_.Path() + "old1.tmp"));
   EXPECT_FALSE(PathExists(target_.Path() + "old2.tmp"));
   EXPECT_TRUE(PathExists(target_.Path() + "keep.txt"));

@@ -110,8 +110,8 @@ TEST_F(FileInstallSetupTest, ArchiveMembersReachTheirDestinations) {
   ASSERT_TRUE(test::WriteFileBytes(place_.Path() + "files.cv2project", kProject));
   const std::string bin = test::TestProgramFolder();
   const std::string setup = place_.Path() + "files-setup.exe";
-  test::ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " + Quoted(bin + "CVEngine.exe") +
-                                 " -o " + Quoted(setup) + " " +
+  test::ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " +
+                                 Quoted(bin + "CVEngine.exe") + " -o " + Quoted(setup) + " " +
                                  Quoted(place_.Path() + "files.cv2project"),
                              {});
   ASSERT_TRUE(builder.Started());
