@@ -17,6 +17,7 @@ constexpr std::array<std::string_view, 13> kSectionNames = {
 bool gLoggingEnabled = false;
 std::string gLogFile;
 int gRunAppCounter = 0;
+int gAssemblyCounter = 0;
 
 void LogAppend(LogSection section, const std::string& key) {
   if (!LoggingActive()) return;
@@ -139,10 +140,16 @@ void LogRunApp(bool beforeUninstall, const RunAppLogEntry& entry) {
            std::to_string(gRunAppCounter++), RunAppLogValue(entry));
 }
 
+void LogSharedAssembly(const std::string& value) {
+  if (!LoggingActive()) return;
+  LogWrite(LogSection::SharedAssemblies, std::to_string(++gAssemblyCounter), value);
+}
+
 void ResetInstallLog() {
   gLoggingEnabled = false;
   gLogFile.clear();
   gRunAppCounter = 0;
+  gAssemblyCounter = 0;
 }
 
 }  // namespace cv

@@ -79,7 +79,11 @@ struct RunAppLogEntry {
 };
 std::string RunAppLogValue(const RunAppLogEntry& entry);
 void LogRunApp(bool beforeUninstall, const RunAppLogEntry& entry);
-// Back to the state of a new engine (counter at 0, logging off, no file).
+// An assembly installed into the global cache: [SharedAssemblies] under a
+// counter of its own that starts at 1; the value is what the uninstaller
+// hands back to the assembly tool.
+void LogSharedAssembly(const std::string& value);
+// Back to the state of a new engine (counters reset, logging off, no file).
 void ResetInstallLog();
 
 }  // namespace cv

@@ -3,6 +3,7 @@
 #include "engine/engine_services.h"
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
+#include "engine/win/file_copy_step.h"
 
 namespace cv {
 
@@ -23,5 +24,9 @@ void EngineInstallHost::ShowStatusText(const std::string& text, int delayMs) {
 }
 
 void EngineInstallHost::HideStatusText() { operations_.HideStatusText(); }
+
+bool EngineInstallHost::RemoveComponentFiles() { return RemoveProjectFiles(*this); }
+
+bool EngineInstallHost::CopyComponentFiles() { return CopyProjectFiles(*this); }
 
 }  // namespace cv

@@ -22,6 +22,8 @@ class EngineInstallHost : public InstallRunHost {
   std::string EngineString(int n) override;
   void ShowStatusText(const std::string& text, int delayMs) override;
   void HideStatusText() override;
+  bool RemoveComponentFiles() override;
+  bool CopyComponentFiles() override;
 
  private:
   SetupOperations& operations_;

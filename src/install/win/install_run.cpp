@@ -494,6 +494,7 @@ bool InstallRunHost::CopyUninstallerFiles() {
   // The uninstaller is the bare engine; it is removed by its own run, so it
   // is not listed in the log, but a rollback takes it away.
   const auto copy = [](const std::string& source, const std::string& target, TcvFlags flags) {
+    AddFolderChain(ActionList(), ExcludeBackslash(ExtractFolder(target)), true);
     // A file in use gets its new content at the next start.
     const TInstallFile* file = AddFile(ActionList(), target, flags, true);
     if (file && BufferedCopyFile(source, file->Pending ? file->TmpFileName : target)) return true;

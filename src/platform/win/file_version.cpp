@@ -1,9 +1,11 @@
 #include "platform/win/file_version.h"
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "platform/name_value.h"
+#include "platform/version_halves.h"
 #include "platform/win/library.h"
 #include "platform/win/system_folders.h"
 
@@ -74,6 +76,40 @@ bool GetFileVersionText(const std::string& fileName, std::string& text) {
                 static_cast<unsigned>(LOWORD(versionLS)));
   text = buffer;
   return true;
+}
+
+namespace {
+
+// -1, 0 or 1 as the existing file is older, equal or newer; nothing when the
+// file is missing.
+std::optional<int> CompareExisting(const std::string& version, const std::string& fileName,
+                                   const FILETIME& date) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(fileName.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return std::nullopt;
+  }
+  DWORD ms = 0;
+  DWORD ls = 0;
+  if (!version.empty() && GetFileVersion(fileName, ms, ls)) {
+    return CompareVersionHalves({static_cast<std::int32_t>(ms), static_cast<std::int32_t>(ls)},
+                                ParseVersionHalves(version));
+  }
+  return CompareFileTime(&data.ftLastWriteTime, &date);
+}
+
+}  // namespace
+
+bool ExistingFileIsNewer(const std::string& version, const std::string& fileName,
+                         const FILETIME& date) {
+  const std::optional<int> order = CompareExisting(version, fileName, date);
+  return order && *order > 0;
+}
+
+bool ExistingFileIsSame(const std::string& version, const std::string& fileName,
+                        const FILETIME& date) {
+  const std::optional<int> order = CompareExisting(version, fileName, date);
+  return order && *order == 0;
 }
 
 }  // namespace cv

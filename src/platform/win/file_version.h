@@ -17,4 +17,15 @@ bool GetFileVersion(const std::string& fileName, DWORD& versionMS, DWORD& versio
 // has none.
 bool GetFileVersionText(const std::string& fileName, std::string& text);
 
+// Whether an existing file is newer than a new one with the dotted version
+// `version` (may be empty) and the last-write time `date`: by version when
+// both have one, else by date. False when the file does not exist.
+bool ExistingFileIsNewer(const std::string& version, const std::string& fileName,
+                         const FILETIME& date);
+
+// The same test for equality: both versions equal, or (without versions)
+// equal dates.
+bool ExistingFileIsSame(const std::string& version, const std::string& fileName,
+                        const FILETIME& date);
+
 }  // namespace cv

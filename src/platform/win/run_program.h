@@ -9,10 +9,11 @@
 
 namespace cv {
 
-// An existing ".exe", ".com", ".bat", ".pif" or ".lnk" file is started as a
+// An existing ".exe", ".com", ".bat" or ".pif" file is started as a
 // process (its name in double quotes, a space and `params`; `workDir`, when
 // not empty, as its current folder); anything else, a missing file included,
-// is opened by the shell with its default verb and `owner` as the window
+// is opened by the shell (a ".lnk" shortcut starts its target with its
+// arguments followed by `params`) with its default verb and `owner` as the window
 // for any question the shell asks. `showCmd` (SW_...) is the program's
 // window mode. Waits for the end in steps of 100 ms, handling the thread's
 // queued messages after each, and answers the exit code; -1 when nothing was

@@ -545,3 +545,17 @@ TEST(ItemWeight, TiesGoToTheEvenNeighbour) {
 
 }  // namespace
 }  // namespace cv
+
+namespace cv {
+namespace {
+
+TEST_F(InstallRunTest, UninstallerFolderIsCreatedAndRolledBack) {
+  SetVar(host_.database.get(), "UninstallPath", target_.Path() + "Setup\\Uninst");
+  ASSERT_TRUE(InstallRun(host_));
+  EXPECT_EQ(ReadFileBytes(target_.Path() + "Setup\\Uninst\\Uninstall.exe"), "bare engine");
+  RollbackAll(ActionList());
+  EXPECT_FALSE(PathExists(target_.Path() + "Setup"));
+}
+
+}  // namespace
+}  // namespace cv

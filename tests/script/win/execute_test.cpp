@@ -137,17 +137,18 @@ bool CreateShortcut(const std::string& link, const std::string& target,
   return saved;
 }
 
-TEST_F(RunAndWaitTest, AnExistingShortcutIsNoProgramToStart) {
-  // Shortcuts count among the names started directly, which they cannot be;
-  // the shell would start their target but give no process to wait for.
+TEST_F(RunAndWaitTest, AShortcutStartsItsTargetThroughTheShell) {
+  // A shortcut is no program: the shell resolves it, and the target's
+  // process is the one waited for.
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   const std::string link = Path("helper.lnk");
   const std::string report = Path("shortcut.report");
-  const bool created = CreateShortcut(link, HelperProgram(), "--report " + Quoted(report));
+  const bool created =
+      CreateShortcut(link, HelperProgram(), "--report " + Quoted(report) + " --exit 6");
   CoUninitialize();
   ASSERT_TRUE(created);
-  EXPECT_EQ(RunAndWait(nullptr, link, "", SW_HIDE, ""), -1);
-  EXPECT_FALSE(WaitForFile(report, 1000));
+  EXPECT_EQ(RunAndWait(nullptr, link, "", SW_HIDE, ""), 6);
+  EXPECT_TRUE(WaitForFile(report, 1000));
 }
 
 TEST_F(RunAndWaitTest, StopsWaitingWhenWindowsEnds) {
