@@ -3,6 +3,8 @@
 #include "engine/engine_services.h"
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
+#include "install/win/component_program.h"
+#include "platform/win/message_box.h"
 
 namespace cv {
 
@@ -23,5 +25,12 @@ void EngineInstallHost::ShowStatusText(const std::string& text, int delayMs) {
 }
 
 void EngineInstallHost::HideStatusText() { operations_.HideStatusText(); }
+
+bool EngineInstallHost::RunProgram(TcvComponent& component, TcvRunApp& item) {
+  const int index = component.RunApps->IndexOf(&item);
+  return RunComponentProgram(database_, Run().ResumePending, ActiveWindowOwner(), component.ID(),
+                             index, item,
+                             {Resolve(item.CmdLine), Resolve(item.Arg), Resolve(item.WorkDir)});
+}
 
 }  // namespace cv

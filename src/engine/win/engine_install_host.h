@@ -22,6 +22,7 @@ class EngineInstallHost : public InstallRunHost {
   std::string EngineString(int n) override;
   void ShowStatusText(const std::string& text, int delayMs) override;
   void HideStatusText() override;
+  bool RunProgram(TcvComponent& component, TcvRunApp& item) override;
 
  private:
   SetupOperations& operations_;
