@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ namespace {
 // again: Z came before the saved component, A's entries up to the saved
 // one were done, everything after it runs.
 TEST(AlreadyDoneBeforeResume, SkipsUpToAndIncludingTheSavedEntry) {
-  TcvMainDatabase database;
+  std::unique_ptr<TcvMainDatabase> owned = TcvMainDatabase::New();
+  TcvMainDatabase& database = *owned;
   database.InstallStateData = "A,1";
   struct Case {
     const char* component;
@@ -33,14 +35,16 @@ TEST(AlreadyDoneBeforeResume, SkipsUpToAndIncludingTheSavedEntry) {
 }
 
 TEST(AlreadyDoneBeforeResume, DamagedIndexResumesAfterTheFirstEntry) {
-  TcvMainDatabase database;
+  std::unique_ptr<TcvMainDatabase> owned = TcvMainDatabase::New();
+  TcvMainDatabase& database = *owned;
   database.InstallStateData = "A,x";
   EXPECT_TRUE(AlreadyDoneBeforeResume(database, "A", 0));
   EXPECT_FALSE(AlreadyDoneBeforeResume(database, "A", 1));
 }
 
 TEST(AlreadyDoneBeforeResume, SavedIndexBeyondTheEntriesEndsWithItsComponent) {
-  TcvMainDatabase database;
+  std::unique_ptr<TcvMainDatabase> owned = TcvMainDatabase::New();
+  TcvMainDatabase& database = *owned;
   database.InstallStateData = "A,9";
   EXPECT_TRUE(AlreadyDoneBeforeResume(database, "A", 0));
   EndResumeInComponent(database, "Z");
@@ -50,7 +54,8 @@ TEST(AlreadyDoneBeforeResume, SavedIndexBeyondTheEntriesEndsWithItsComponent) {
 }
 
 TEST(AlreadyDoneBeforeResume, FreshRunSkipsNothing) {
-  TcvMainDatabase database;
+  std::unique_ptr<TcvMainDatabase> owned = TcvMainDatabase::New();
+  TcvMainDatabase& database = *owned;
   EXPECT_FALSE(AlreadyDoneBeforeResume(database, "A", 0));
 }
 
@@ -72,7 +77,8 @@ class RunComponentProgramTest : public testing::TestWithParam<ExitCase> {};
 
 TEST_P(RunComponentProgramTest, ExitCodeFailsOnlyWithTheCheckAndTheStateIsCleared) {
   const ExitCase& c = GetParam();
-  TcvMainDatabase database;
+  std::unique_ptr<TcvMainDatabase> owned = TcvMainDatabase::New();
+  TcvMainDatabase& database = *owned;
   auto item = TcvRunApp::New();
   item->WhenStart = TcvWhenStart::before_install;
   item->ShowCmd = TcvShowCmd::scHide;
@@ -95,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
 // While the program runs, the state names its entry; when Windows announced
 // its end meanwhile the saved state stays as it was.
 TEST(RunComponentProgram, StateNamesTheEntryAndSurvivesASaveForResume) {
-  TcvMainDatabase database;
+  std::unique_ptr<TcvMainDatabase> owned = TcvMainDatabase::New();
+  TcvMainDatabase& database = *owned;
   auto item = TcvRunApp::New();
   item->WhenStart = TcvWhenStart::before_dialogs;
   item->ShowCmd = TcvShowCmd::scHide;
