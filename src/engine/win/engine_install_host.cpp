@@ -4,6 +4,8 @@
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
 #include "engine/win/file_copy_step.h"
+#include "install/win/component_program.h"
+#include "platform/win/message_box.h"
 
 namespace cv {
 
@@ -28,5 +30,12 @@ void EngineInstallHost::HideStatusText() { operations_.HideStatusText(); }
 bool EngineInstallHost::RemoveComponentFiles() { return RemoveProjectFiles(*this); }
 
 bool EngineInstallHost::CopyComponentFiles() { return CopyProjectFiles(*this); }
+
+bool EngineInstallHost::RunProgram(TcvComponent& component, TcvRunApp& item) {
+  const int index = component.RunApps->IndexOf(&item);
+  return RunComponentProgram(database_, Run().ResumePending, ActiveWindowOwner(), component.ID(),
+                             index, item,
+                             {Resolve(item.CmdLine), Resolve(item.Arg), Resolve(item.WorkDir)});
+}
 
 }  // namespace cv

@@ -24,6 +24,7 @@ class EngineInstallHost : public InstallRunHost {
   void HideStatusText() override;
   bool RemoveComponentFiles() override;
   bool CopyComponentFiles() override;
+  bool RunProgram(TcvComponent& component, TcvRunApp& item) override;
 
  private:
   SetupOperations& operations_;

@@ -14,6 +14,7 @@
 #include "engine/win/plugin_commands.h"
 #include "engine/win/predefined_variables.h"
 #include "engine/win/presetup.h"
+#include "engine/win/programs_before_dialogs.h"
 #include "install/win/action_list.h"
 #include "platform/paths.h"
 #include "platform/win/file_system.h"
@@ -247,6 +248,10 @@ bool EngineOperations::RebootOnFinish() { return database_->RebootOnFinish; }
 void EngineOperations::SetRebootOnFinish(bool value) { database_->RebootOnFinish = value; }
 
 void EngineOperations::FreeDatabase() { database_->Reset(); }
+
+bool EngineOperations::RunProgramsBeforeDialogs() {
+  return cv::RunProgramsBeforeDialogs(*database_, Run().ResumePending);
+}
 
 bool EngineOperations::RunInstallation() {
   EngineInstallHost host(*this, *database_);

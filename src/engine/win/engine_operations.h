@@ -87,6 +87,7 @@ class EngineOperations : public NotBuiltOperations {
   void FreeDatabase() override;
 
   // The installation run over this database, and undoing what it recorded.
+  bool RunProgramsBeforeDialogs() override;
   bool RunInstallation() override;
   void Rollback() override;
 

@@ -11,6 +11,7 @@
 #include "install/install_log.h"
 #include "install/install_progress.h"
 #include "install/win/action_list.h"
+#include "install/win/component_program.h"
 #include "install/win/file_copy.h"
 #include "install/win/install_thread.h"
 #include "platform/format_text.h"
@@ -213,6 +214,7 @@ bool Run::RunApps(TcvWhenStart when) {
     for (int i = 0; i < component.RunApps->Count(); ++i) {
       if (Cancelled()) return false;
       TcvRunApp& item = *component.RunApps->ItemAs<TcvRunApp>(i);
+      if (!uninstallTime && AlreadyDoneBeforeResume(database_, component.ID(), i)) continue;
       if (item.WhenStart != when || !IsEnabled(item)) continue;
       const auto values = [&] {
         return std::vector<MessageParamValue>{
@@ -231,9 +233,12 @@ bool Run::RunApps(TcvWhenStart when) {
         ShowStatus("", host_.Resolve(item.Msg));
         ok = host_.RunProgram(component, item);
       }
+      // Windows is going down during the wait: nothing more runs.
+      if (host_.ResumePending()) return true;
       SendEvent(EV_AFTERPROCESSITEM, values());
       if (!ok) return false;
     }
+    if (!uninstallTime) EndResumeInComponent(database_, component.ID());
     if (host_.ResumePending()) break;
   }
   return true;

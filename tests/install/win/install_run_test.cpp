@@ -460,6 +460,28 @@ TEST_F(InstallRunTest, ResumedAfterTheInstallationOnlyTheLaterProgramsAndTheLogF
   EXPECT_EQ(host_.steps, (std::vector<std::string>{"program", "registration"}));
 }
 
+// Logoff came while B's second program before the installation ran: A was
+// done before, B's first two entries too; B's third and the later ones run.
+TEST_F(InstallRunTest, ResumedAtAProgramOnlyTheEntriesAfterItRun) {
+  TcvMainDatabase& database = *host_.database;
+  database.Components->Component(0)->SetID("A");
+  auto second = TcvComponent::New();
+  second->SetID("B");
+  for (const char* name : {"b0.exe", "b1.exe", "b2.exe", "b3.exe"}) {
+    auto app = TcvRunApp::New();
+    app->CmdLine = name;
+    app->WhenStart = TcvWhenStart::before_install;
+    second->RunApps->Add(std::move(app));
+  }
+  database.Components->Add(std::move(second));
+  host_.resumeMode = true;
+  database.InstallState = TcvInstallState::isRunAppBeforeInstall;
+  database.InstallStateData = "B,1";
+  ASSERT_TRUE(InstallRun(host_));
+  EXPECT_EQ(host_.programs, (std::vector<std::string>{"b2.exe", "b3.exe", "prog0.exe"}));
+  EXPECT_EQ(database.InstallStateData, "");
+}
+
 TEST_F(InstallRunTest, MissingSetupSourceAsksUntilTheUserCancels) {
   DeleteFileA(host_.setupFile.c_str());
   host_.answers = {IDRETRY, IDRETRY};
