@@ -1,5 +1,6 @@
 #include "database/variables.h"
 
+
 #include "database/main_database.h"
 #include "platform/case_map.h"
 
@@ -40,11 +41,44 @@ CV_XML_LIST_ITEMS(TcvVariables, "var", TcvVariable)
 
 const XmlClass& TcvVariables::GetParamClass() const { return TcvVariable::StaticClass(); }
 
-TcvVariable* TcvVariables::FindParam(std::string_view name) const {
+void TcvVariables::RebuildIndex() const {
+  index_.clear();
   for (const auto& item : *this) {
-    auto* variable = dynamic_cast<TcvVariable*>(item.get());
-    if (!variable || variable->VarType == TcvVarType::vtEnvVar) continue;
-    if (SameTextNoCase(variable->Name, name) && IsEnabled(*variable)) return variable;
+    if (auto* variable = dynamic_cast<TcvVariable*>(item.get())) {
+      index_[CaseMapUpper(variable->Name)].push_back(variable);
+    }
+  }
+  indexedRevision_ = Revision();
+}
+
+bool TcvVariables::CopyCandidates(const std::string& key, std::string_view name,
+                                  std::vector<TcvVariable*>& candidates) const {
+  candidates.clear();
+  if (indexedRevision_ != Revision()) RebuildIndex();
+  const auto found = index_.find(key);
+  if (found == index_.end()) return true;
+  for (TcvVariable* variable : found->second) {
+    if (!SameTextNoCase(variable->Name, name)) return false;
+  }
+  candidates = found->second;
+  return true;
+}
+
+TcvVariable* TcvVariables::FindParam(std::string_view name) const {
+  const std::string key = CaseMapUpper(name);
+  std::vector<TcvVariable*> candidates;
+  {
+    const std::lock_guard lock(indexMutex_);
+    if (!CopyCandidates(key, name, candidates)) {
+      // A variable was renamed in place: index the names afresh.
+      RebuildIndex();
+      CopyCandidates(key, name, candidates);
+    }
+  }
+  for (TcvVariable* variable : candidates) {
+    // The type and the condition may change at any time: checked on each lookup.
+    if (variable->VarType == TcvVarType::vtEnvVar) continue;
+    if (IsEnabled(*variable)) return variable;
   }
   return nullptr;
 }

@@ -11,12 +11,14 @@ CV_XML_PROPERTIES(TXMLObjectList) { return {}; }
 int TXMLObjectList::Add(std::unique_ptr<TXMLObject> item) {
   item->Owner = this;
   items_.push_back(std::move(item));
+  ++revision_;
   return Count() - 1;
 }
 
 void TXMLObjectList::Delete(int index) {
   if (index < 0 || index >= Count()) return;
   items_.erase(items_.begin() + index);
+  ++revision_;
 }
 
 int TXMLObjectList::IndexOf(const TXMLObject* item) const {

@@ -2,6 +2,7 @@
 // An object that also holds a list of item objects, each loaded from a child
 // element whose name the list recognises.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,7 +30,13 @@ class TXMLObjectList : public TXMLObject {
   int IndexOf(const TXMLObject* item) const;
   // Frees the item; its former index, or -1 when it is not in the list.
   int Remove(const TXMLObject* item);
-  void ClearItems() { items_.clear(); }
+  void ClearItems() {
+    items_.clear();
+    ++revision_;
+  }
+  // Changes with every item added or taken out, so an index kept beside the
+  // list knows when to rebuild.
+  std::uint64_t Revision() const { return revision_; }
 
   // First item whose property `propName` matches `value`: an integer
   // property when `value` reads as that integer, a string property ignoring
@@ -53,6 +60,7 @@ class TXMLObjectList : public TXMLObject {
 
  private:
   std::vector<std::unique_ptr<TXMLObject>> items_;
+  std::uint64_t revision_ = 0;
 };
 
 }  // namespace cv

@@ -117,6 +117,32 @@ TEST_F(VariableAccess, PackageSeesItsOwnVariablesFirstAndNewOnesGoToTheDatabase)
   EXPECT_EQ(GetVar(db.get(), "Fresh", ""), "new");
 }
 
+// Lookups go through an index of the names: it has to follow every change of
+// the list and of a variable's kind, and notice a name changed in place.
+TEST_F(VariableAccess, NameIndexFollowsChangesToTheList) {
+  for (int i = 0; i < 50; ++i) AddVariable(*db->Variables, "Filler" + std::to_string(i), "x");
+  TcvVariable& first = AddVariable(*db->Variables, "Target", "first");
+  AddVariable(*db->Variables, "TARGET", "second");
+  EXPECT_EQ(db->Variables->FindParam("target")->Value, "first");
+
+  first.VarType = TcvVarType::vtEnvVar;
+  EXPECT_EQ(db->Variables->FindParam("Target")->Value, "second") << "kind checked on each lookup";
+  first.VarType = TcvVarType::vtNormal;
+
+  db->Variables->Remove(&first);
+  EXPECT_EQ(db->Variables->FindParam("Target")->Value, "second") << "removed variable left the index";
+
+  TcvVariable& renamed = *db->Variables->FindParam("Filler7");
+  renamed.Name = "Moved";
+  EXPECT_EQ(db->Variables->FindParam("Filler7"), nullptr) << "old name no longer found";
+  EXPECT_EQ(db->Variables->FindParam("moved"), &renamed) << "new name found after the stale entry";
+
+  db->Variables->ClearItems();
+  EXPECT_EQ(db->Variables->FindParam("Target"), nullptr);
+  AddVariable(*db->Variables, "Target", "third");
+  EXPECT_EQ(db->Variables->FindParam("tArGeT")->Value, "third");
+}
+
 TEST_F(VariableAccess, ContextErrorsCarryTheirMessages) {
   auto expectError = [](auto call, const std::string& message) {
     try {
