@@ -21,7 +21,7 @@ namespace {
 constexpr DWORD kNoProcess = 0xFFFFFFFF;
 constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
 // Where the example's run ends for now: the installation run's space check.
-constexpr char kStopText[] = "There is not enough free disk space.";
+constexpr char kStopText[] = "Writing registry values is not available in this build.";
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
