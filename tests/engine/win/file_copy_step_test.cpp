@@ -27,6 +27,7 @@
 #include "script/gost.h"
 #include "script/package_password.h"
 #include "script/references.h"
+#include "copy_step_host.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -57,25 +58,6 @@ std::string Fixture(std::string version) {
 bool CopyFixture(const std::string& version, const std::string& target) {
   return CopyFileA(Fixture(version).c_str(), target.c_str(), FALSE) != FALSE;
 }
-
-class StepHost : public InstallRunHost {
- public:
-  TcvMainDatabase& Database() override { return *database; }
-  const std::string& SetupFileName() override { return name; }
-  const std::string& WorkFolder() override { return name; }
-  bool& ResumeMode() override { return flag; }
-  bool& Cancelled() override { return cancelled; }
-  bool& ResumePending() override { return flag; }
-  std::string EngineString(int n) override { return "S" + std::to_string(n) + " %s"; }
-  std::string Resolve(const std::string& text) override {
-    return ExpandText(database.get(), 0, text);
-  }
-
-  std::unique_ptr<TcvMainDatabase> database = TcvMainDatabase::New();
-  std::string name;
-  bool flag = false;
-  bool cancelled = false;
-};
 
 class FileCopyStepTest : public ::testing::Test {
  protected:
@@ -141,7 +123,7 @@ class FileCopyStepTest : public ::testing::Test {
 
   test::RegistrySandbox sandbox_{"FileCopyStep"};
   TempFolder source_, target_, backups_, logs_;
-  StepHost host_;
+  test::CopyStepHost host_;
   std::vector<std::string> conflicts_;
   std::vector<std::int32_t> conflictAnswers_;
   std::vector<std::string> after_;

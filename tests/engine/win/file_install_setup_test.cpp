@@ -20,6 +20,7 @@
 #include "platform/win/registry_path.h"
 #include "registry_sandbox.h"
 #include "script/references.h"
+#include "copy_step_host.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -57,25 +58,6 @@ const char* const kProject = R"(<cv2project version="1.0">
 	</components>
 </cv2project>
 )";
-
-class Host : public InstallRunHost {
- public:
-  TcvMainDatabase& Database() override { return *database; }
-  const std::string& SetupFileName() override { return name; }
-  const std::string& WorkFolder() override { return name; }
-  bool& ResumeMode() override { return flag; }
-  bool& Cancelled() override { return cancelled; }
-  bool& ResumePending() override { return flag; }
-  std::string EngineString(int n) override { return "S" + std::to_string(n) + " %s"; }
-  std::string Resolve(const std::string& text) override {
-    return ExpandText(database.get(), 0, text);
-  }
-
-  std::unique_ptr<TcvMainDatabase> database = TcvMainDatabase::New();
-  std::string name;
-  bool flag = false;
-  bool cancelled = false;
-};
 
 class FileInstallSetupTest : public ::testing::Test {
  protected:
@@ -124,7 +106,7 @@ TEST_F(FileInstallSetupTest, ArchiveMembersReachTheirDestinations) {
   SetLogFileName(logs_.Path() + "install.log");
   SetLoggingEnabled(true);
   cv::Run().UnpackLibraryPath = bin + "unpack.dll";
-  Host host;
+  test::CopyStepHost host;
   TcvMainDatabase& database = *host.database;
   database.TempBackupPath = backups_.Path();
   SetMainDatabase(&database);
