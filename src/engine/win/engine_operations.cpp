@@ -15,6 +15,7 @@
 #include "engine/win/predefined_variables.h"
 #include "engine/win/presetup.h"
 #include "engine/win/programs_before_dialogs.h"
+#include "engine/win/resume_registration.h"
 #include "install/win/action_list.h"
 #include "platform/paths.h"
 #include "platform/win/file_system.h"
@@ -259,5 +260,22 @@ bool EngineOperations::RunInstallation() {
 }
 
 void EngineOperations::Rollback() { RollbackAll(ActionList()); }
+
+bool EngineOperations::LoadResumeState() {
+  return cv::LoadResumeState(Run().WorkFolder, *database_, ActionList());
+}
+
+void EngineOperations::SaveStateForResume() {
+  // A state that could not be written cannot be resumed: the run must not
+  // count on it (the main window then refuses the shutdown).
+  RunState& run = Run();
+  run.ResumePending = SaveResumeState(run.WorkFolder, *database_, ActionList());
+}
+
+bool EngineOperations::RegisterResume() {
+  ScheduleReplacements(ActionList());
+  const RunState& run = Run();
+  return !run.ResumePending || RegisterResumeAtLogon(run.WorkFolder, run.SetupFileName);
+}
 
 }  // namespace cv

@@ -91,6 +91,14 @@ class EngineOperations : public NotBuiltOperations {
   bool RunInstallation() override;
   void Rollback() override;
 
+  // The database and the action list saved in, and loaded from, the work
+  // folder of a run suspended for a restart.
+  bool LoadResumeState() override;
+  void SaveStateForResume() override;
+  // Schedules the pending file operations and, for a suspended run, the
+  // resume at the next logon.
+  bool RegisterResume() override;
+
  private:
   TcvPackage* Package(int index) const;
 

@@ -94,6 +94,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_QUERYENDSESSION) {
     if (run.ResumeMode || operations_->CurrentInstallState() == InstallState::Unknown) return 0;
     operations_->SaveStateForResume();
+    // Without a saved state the installation could not go on after the
+    // restart: Windows is asked to wait.
+    if (!run.ResumePending) return 0;
     run.SystemShuttingDown = true;
     StopWaitingForPrograms() = true;
     return 1;

@@ -238,7 +238,9 @@ bool SetupRun::InstallOrUninstall() {
   if (!run_.ResumeMode) {
     if (ops_.SendEvent(EngineEvent::BeforeInstall, {}) != 0 || run_.Cancelled) return false;
   }
-  if (!run_.UninstallMode) ops_.SetFileDestinations();
+  // A resumed installation got its destinations before its state was saved;
+  // placing them again would put every file under the folder twice.
+  if (!run_.UninstallMode && !run_.ResumeMode) ops_.SetFileDestinations();
 
   bool result = run_.UninstallMode ? ops_.RunUninstallation() : ops_.RunInstallation();
 

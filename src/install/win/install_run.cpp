@@ -337,8 +337,12 @@ bool Run::Steps() {
     if (ok) ok = SetupSourceAvailable();
     if (ok) ok = FilesStep();
     if (ok && GetVarBool(&database_, "Reboot", false)) {
+      // The rest runs after the restart; a state that could not be saved
+      // could not go on, so the run fails and rolls back instead.
       host_.SaveStateForResume(TcvInstallState::isRegServers, "");
-      return true;
+      if (host_.ResumePending()) return true;
+      ShowErrorBox("Error", "Cannot prepare for resuming.");
+      return false;
     }
   }
   if (ok && (!host_.ResumeMode() || database_.InstallState == TcvInstallState::isRegServers)) {
@@ -473,8 +477,7 @@ std::string InstallRunHost::Resolve(const std::string& text) {
 void InstallRunHost::SaveStateForResume(TcvInstallState state, const std::string& data) {
   Database().InstallState = state;
   Database().InstallStateData = data;
-  SaveResumeState(WorkFolder(), Database(), ActionList());
-  ResumePending() = true;
+  ResumePending() = SaveResumeState(WorkFolder(), Database(), ActionList());
 }
 
 int InstallRunHost::AskMessageBox(const std::string& caption, const std::string& text,

@@ -46,8 +46,8 @@ class InstallRunHost {
   virtual std::string Resolve(const std::string& text);
   virtual void ShowStatusText(const std::string& /*text*/, int /*delayMs*/) {}
   virtual void HideStatusText() {}
-  // Saves "MainDB" and "InstallActions" with the state and sets
-  // ResumePending.
+  // Saves "MainDB" and "InstallActions" with the state; ResumePending tells
+  // whether both were written.
   virtual void SaveStateForResume(TcvInstallState state, const std::string& data);
   // Answers a message box (IDRETRY, IDCANCEL...); a test answers itself.
   virtual int AskMessageBox(const std::string& caption, const std::string& text,

@@ -117,6 +117,15 @@ TEST_F(MainWindowTest, ShutdownDuringAnInstallationSavesTheStateAndAgrees) {
   EXPECT_TRUE(StopWaitingForPrograms());
 }
 
+TEST_F(MainWindowTest, ShutdownIsRefusedWhenTheStateCannotBeSaved) {
+  ops_.State = InstallState::Other;
+  ops_.SaveFails = true;
+  EXPECT_EQ(SendMessageA(window_.Handle(), WM_QUERYENDSESSION, 0, 0), 0);
+  EXPECT_FALSE(cv::Run().ResumePending);
+  EXPECT_FALSE(cv::Run().SystemShuttingDown);
+  EXPECT_FALSE(StopWaitingForPrograms());
+}
+
 TEST_F(MainWindowTest, OtherMessagesGetTheDefaultAnswer) {
   const std::string title = "changed";
   SendMessageA(window_.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));

@@ -127,7 +127,7 @@ std::int32_t RecordingOperations::SendEvent(EngineEvent event,
 
 void RecordingOperations::SaveStateForResume() {
   Record("SaveStateForResume");
-  Run().ResumePending = true;
+  Run().ResumePending = !SaveFails;
 }
 
 }  // namespace cv::test

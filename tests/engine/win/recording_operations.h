@@ -25,6 +25,7 @@ class RecordingOperations : public SetupOperations {
   bool HasFailedCondition = false;
   bool AdminRights = true;
   InstallState State = InstallState::Unknown;
+  bool SaveFails = false;  // the saved state cannot be written
   std::function<std::int32_t(const CrossThreadRequest&)> OnCrossThread;
 
   bool Succeeds(const std::string& operation) const {

@@ -470,6 +470,7 @@ TEST_F(RunSetupTest, ResumedRunContinuesWithTheInstallation) {
   EXPECT_FALSE(ops_.Called("EV_BEFOREINSTALL"));
   EXPECT_FALSE(ops_.Called("RunProgramsBeforeDialogs"));
   EXPECT_TRUE(ops_.Called("RestoreActiveInstallType"));
+  EXPECT_FALSE(ops_.Called("SetFileDestinations")) << "the saved files have theirs";
   EXPECT_LT(IndexOf("EV_START"), IndexOf("RunInstallation"));
   // No unpack library is written: the saved work folder has it already.
   EXPECT_FALSE(test::PathExists(folder_.Path() + "unpack.dll"));
@@ -483,6 +484,7 @@ TEST_F(RunSetupTest, RunResumedBeforeTheDialogsContinuesAsAFreshInstallation) {
   EXPECT_TRUE(ops_.Called("RunProgramsBeforeDialogs"));
   EXPECT_TRUE(ops_.Called("EV_SHOWDIALOGS false"));
   EXPECT_TRUE(ops_.Called("EV_BEFOREINSTALL"));
+  EXPECT_TRUE(ops_.Called("SetFileDestinations"));
 }
 
 TEST_F(RunSetupTest, ProgramAskingForRestartBeforeTheDialogsSuspendsTheRun) {

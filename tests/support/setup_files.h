@@ -1,0 +1,23 @@
+#pragma once
+// Setup files for tests: projects built by the repository's own cvbuild.exe
+// around its own CVEngine.exe, as a product author builds them.
+
+#include <string>
+
+namespace cv::test {
+
+std::string Quoted(const std::string& text);
+
+// A path of the host's file system as Wine shows it: on drive Z:.
+std::string WinePathOfHost(const std::string& hostPath);
+
+// A file of the repository's examples folder (CV_EXAMPLES_DIR), relative
+// path with backslashes, as Wine shows it.
+std::string ExampleFile(const std::string& relative);
+
+// Builds `project` into `setupFile` with the extra cvbuild `options`;
+// answers cvbuild's exit code (0xFFFFFFFF when it did not run or end).
+unsigned BuildSetupFile(const std::string& project, const std::string& setupFile,
+                        const std::string& options = "");
+
+}  // namespace cv::test
