@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <random>
+
 #include "platform/format_text.h"
 #include "platform/paths.h"
 #include "platform/unique_name.h"
@@ -17,15 +19,20 @@ std::string ResumeCommand(const std::string& copy, const std::string& workFolder
                     {copy, ExcludeBackslash(workFolder), setupFile});
 }
 
-namespace {
-
-// A name free under both keys: one under RunOnce alone would let a second
-// registration overwrite the first one's value.
-std::string FreeValueName() {
+// A name free under both keys: one free under Run alone would let a second
+// registration overwrite the first one's RunOnce value.
+std::string FreeResumeValueName(const std::function<std::uint32_t()>& random) {
   for (;;) {
-    const std::string name = RegUniqueValueName(kRunKey, "cv");
+    const std::string name = RegUniqueValueName(kRunKey, "cv", random);
     if (!RegValueExists(kRunOnceKey, name)) return name;
   }
+}
+
+namespace {
+
+std::uint32_t RandomNumber() {
+  static std::mt19937 engine{std::random_device{}()};
+  return static_cast<std::uint32_t>(engine());
 }
 
 bool CannotPrepare() {
@@ -39,7 +46,7 @@ bool RegisterResumeAtLogon(const std::string& workFolder, const std::string& set
   const std::string root = TempRoot();
   const std::string copy = root + MakeUniqueName(root, "cv", ".exe", true);
   if (!CopyFileA((workFolder + "Resume.exe").c_str(), copy.c_str(), TRUE)) return CannotPrepare();
-  if (!RegWriteString(kRunOnceKey, FreeValueName(), ResumeCommand(copy, workFolder, setupFile))) {
+  if (!RegWriteString(kRunOnceKey, FreeResumeValueName(RandomNumber), ResumeCommand(copy, workFolder, setupFile))) {
     DeleteFileA(copy.c_str());
     return CannotPrepare();
   }

@@ -3,6 +3,8 @@
 // the bare engine in the temporary root, started once by Windows through a
 // RunOnce value with the work folder and the setup file it came from.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace cv {
@@ -16,6 +18,10 @@ inline constexpr char kRunKey[] = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVe
 // (without its trailing backslash) and the setup file, each in quotes.
 std::string ResumeCommand(const std::string& copy, const std::string& workFolder,
                           const std::string& setupFile);
+
+// "cv" + a number from `random` below 2147483647, drawn again while RunOnce
+// or Run has a value of that name.
+std::string FreeResumeValueName(const std::function<std::uint32_t()>& random);
 
 // Copies `workFolder` + "Resume.exe" to the temporary root under a "cv"
 // unique name and writes the command under RunOnce with a value name that
