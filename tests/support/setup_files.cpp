@@ -21,9 +21,10 @@ std::string ExampleFile(const std::string& relative) {
 }
 
 unsigned BuildSetupFile(const std::string& project, const std::string& setupFile,
-                        const std::string& options) {
+                        const std::string& options, const std::string& engine) {
   const std::string bin = TestProgramFolder();
-  ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " + Quoted(bin + "CVEngine.exe") +
+  ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " +
+                           Quoted(engine.empty() ? bin + "CVEngine.exe" : engine) +
                            " -o " + Quoted(setupFile) + " " + options + " " + Quoted(project),
                        {});
   if (!builder.Started() || !builder.Wait(180000)) return 0xFFFFFFFFu;

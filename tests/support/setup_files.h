@@ -15,9 +15,10 @@ std::string WinePathOfHost(const std::string& hostPath);
 // path with backslashes, as Wine shows it.
 std::string ExampleFile(const std::string& relative);
 
-// Builds `project` into `setupFile` with the extra cvbuild `options`;
-// answers cvbuild's exit code (0xFFFFFFFF when it did not run or end).
+// Builds `project` into `setupFile` with the extra cvbuild `options`
+// around `engine` (the test programs' CVEngine.exe when empty); answers
+// cvbuild's exit code (0xFFFFFFFF when it did not run or end).
 unsigned BuildSetupFile(const std::string& project, const std::string& setupFile,
-                        const std::string& options = "");
+                        const std::string& options = "", const std::string& engine = "");
 
 }  // namespace cv::test

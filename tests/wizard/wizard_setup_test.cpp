@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "setup_files.h"
 #include "temp_folder.h"
 #include "wizard_driver.h"
 
@@ -31,18 +32,12 @@ constexpr int kTitle = 1002, kSubtitle = 1003, kText = 1004, kLicense = 1005, kA
               kDecline = 1007, kType = 1008, kFeatures = 1009, kSpace = 1011, kFolder = 1012,
               kBrowse = 1013, kLanguage = 1015, kProgress = 1016, kBack = 1001;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+using test::Quoted;
 
 void Replace(std::string& text, const std::string& what, const std::string& with) {
   const std::size_t at = text.find(what);
   ASSERT_NE(at, std::string::npos) << what;
   text.replace(at, what.size(), with);
-}
-
-std::string ExampleFolder() {
-  std::string path = "Z:" CV_EXAMPLES_DIR "/wizard/";
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
 }
 
 // Waits until `holds` answers true (the wizard works through posted input at
@@ -62,7 +57,7 @@ bool Has(const std::string& log, const std::string& line) {
 class WizardSetupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string from = ExampleFolder(), to = place_.Path();
+    const std::string from = test::ExampleFile("wizard\\"), to = place_.Path();
     fs::copy(fs::path(from.substr(0, from.size() - 1)), fs::path(to.substr(0, to.size() - 1)),
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     const std::string bin = test::TestProgramFolder();
@@ -100,14 +95,7 @@ class WizardSetupTest : public ::testing::Test {
     std::string project = project_;
     if (edit) edit(project);
     ASSERT_TRUE(test::WriteFileBytes(place_.Path() + "wizard.cv2project", project));
-    const std::string bin2 = test::TestProgramFolder();
-    test::ChildProcess builder(Quoted(bin2 + "cvbuild.exe") + " -q -e " +
-                                   Quoted(bin2 + "CVEngine.exe") + " -o " + Quoted(Setup()) + " " +
-                                   Quoted(place_.Path() + "wizard.cv2project"),
-                               {});
-    ASSERT_TRUE(builder.Started());
-    ASSERT_TRUE(builder.Wait(180000));
-    ASSERT_EQ(builder.ExitCode(), 0u);
+    ASSERT_EQ(test::BuildSetupFile(place_.Path() + "wizard.cv2project", Setup()), 0u);
   }
 
   void TearDown() override {

@@ -10,6 +10,7 @@
 #include "child_process.h"
 #include "dialog_watcher.h"
 #include "same_bytes.h"
+#include "setup_files.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -28,7 +29,7 @@ bool IsBase32Name(const std::string& name) {
 
 std::string EnginePath() { return test::TestProgramFolder() + "CVEngine.exe"; }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+using test::Quoted;
 
 std::string InvalidPackageText(const std::string& package) {
   return "Invalid package size!\r\rPackage \"" + package +

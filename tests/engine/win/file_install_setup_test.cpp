@@ -21,21 +21,14 @@
 #include "registry_sandbox.h"
 #include "script/references.h"
 #include "copy_step_host.h"
+#include "setup_files.h"
 #include "temp_folder.h"
 
 namespace cv {
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+using test::Quoted;
 
-// The example's languages, as Wine shows the host's folder on drive Z:.
-std::string ExampleLanguages() {
-  std::string path = "Z:" CV_EXAMPLES_DIR "/hello/languages.xml";
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
 
 const char* const kProject = R"(<cv2project version="1.0">
 	<build languages="languages.xml"/>
@@ -84,7 +77,7 @@ TEST_F(FileInstallSetupTest, ArchiveMembersReachTheirDestinations) {
   ASSERT_TRUE(Copy(Versioned("2_0_0_1"), files + "shared.dll"));
   ASSERT_TRUE(test::WriteFileBytes(files + "docs\\guide.txt", "guide"));
   ASSERT_TRUE(test::WriteFileBytes(files + "docs\\more\\faq.txt", "faq"));
-  ASSERT_TRUE(Copy(ExampleLanguages(), place_.Path() + "languages.xml"));
+  ASSERT_TRUE(Copy(test::ExampleFile("hello\\languages.xml"), place_.Path() + "languages.xml"));
   // What the machine holds already.
   ASSERT_TRUE(Copy(Versioned("1_0_0_0"), target_.Path() + "older.dll"));
   ASSERT_TRUE(Copy(Versioned("3_5_0_0"), target_.Path() + "newer.dll"));
@@ -92,13 +85,7 @@ TEST_F(FileInstallSetupTest, ArchiveMembersReachTheirDestinations) {
   ASSERT_TRUE(test::WriteFileBytes(place_.Path() + "files.cv2project", kProject));
   const std::string bin = test::TestProgramFolder();
   const std::string setup = place_.Path() + "files-setup.exe";
-  test::ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " +
-                                 Quoted(bin + "CVEngine.exe") + " -o " + Quoted(setup) + " " +
-                                 Quoted(place_.Path() + "files.cv2project"),
-                             {});
-  ASSERT_TRUE(builder.Started());
-  ASSERT_TRUE(builder.Wait(180000));
-  ASSERT_EQ(builder.ExitCode(), 0u);
+  ASSERT_EQ(test::BuildSetupFile(place_.Path() + "files.cv2project", setup), 0u);
 
   // The project as the engine holds it once the destinations are set.
   test::RegistrySandbox registry("FileInstallSetup");

@@ -14,6 +14,7 @@
 
 #include "child_process.h"
 #include "dialog_watcher.h"
+#include "setup_files.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 
@@ -26,20 +27,13 @@ constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
 // earlier with the error the damage calls for.
 constexpr char kNotBuilt[] = " is not available in this build.";
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+using test::Quoted;
 
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// The example's folder as Wine shows it: drive Z: is the root of the host.
-std::string ExampleFolder() {
-  std::string path = "Z:" CV_EXAMPLES_DIR "/hello/";
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+std::string ExampleFolder() { return test::ExampleFile("hello\\"); }
 
 // Copies the files and sub-folders of `from` into `to` (both with a
 // trailing backslash).
@@ -102,13 +96,7 @@ class HostileSetupFileTest : public ::testing::Test {
   // Builds the project with stored cabinets (so a test can find and change
   // members' bytes) into Setup(); answers the setup file's bytes.
   std::string Build(const std::string& project) {
-    const std::string bin = test::TestProgramFolder();
-    test::ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -c stored -e " + Quoted(bin + "CVEngine.exe") +
-                                   " -o " + Quoted(Setup()) + " " + Quoted(project),
-                               {});
-    EXPECT_TRUE(builder.Started());
-    EXPECT_TRUE(builder.Wait(180000));
-    EXPECT_EQ(builder.ExitCode(), 0u);
+    EXPECT_EQ(test::BuildSetupFile(project, Setup(), "-c stored"), 0u);
     return test::ReadFileBytes(Setup());
   }
   std::string Setup() const { return place_.Path() + "hello-setup.exe"; }

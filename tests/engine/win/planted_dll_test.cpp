@@ -11,6 +11,7 @@
 
 #include "child_process.h"
 #include "dialog_watcher.h"
+#include "setup_files.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -19,15 +20,7 @@ namespace {
 constexpr DWORD kNoProcess = 0xFFFFFFFF;
 constexpr const char* kPlanted[] = {"sfc.dll", "version.dll", "unpack.dll"};
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-std::string ExampleProject() {
-  std::string path = "Z:" CV_EXAMPLES_DIR "/hello/hello.cv2project";
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+using test::Quoted;
 
 TEST(PlantedDlls, AreNeverLoadedFromTheSetupFolderOrTheCurrentFolder) {
   test::TempFolder place;
@@ -35,11 +28,7 @@ TEST(PlantedDlls, AreNeverLoadedFromTheSetupFolderOrTheCurrentFolder) {
   test::TempFolder temp;
   const std::string bin = test::TestProgramFolder();
   const std::string setup = place.Path() + "hello-setup.exe";
-  test::ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " + Quoted(bin + "CVEngine.exe") +
-                                 " -o " + Quoted(setup) + " " + Quoted(ExampleProject()),
-                             {});
-  ASSERT_TRUE(builder.Wait(180000));
-  ASSERT_EQ(builder.ExitCode(), 0u);
+  ASSERT_EQ(test::BuildSetupFile(test::ExampleFile("hello\\hello.cv2project"), setup), 0u);
   for (const char* name : kPlanted) {
     const std::string from = bin + "planted\\" + name;
     ASSERT_TRUE(CopyFileA(from.c_str(), (place.Path() + name).c_str(), FALSE)) << from;

@@ -15,6 +15,7 @@
 
 #include "child_process.h"
 #include "dialog_watcher.h"
+#include "setup_files.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -23,7 +24,7 @@ namespace {
 constexpr DWORD kNoProcess = 0xFFFFFFFF;
 constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+using test::Quoted;
 
 void Replace(std::string& text, const std::string& what, const std::string& with) {
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at)) {
@@ -218,14 +219,7 @@ class PluginSetupTest : public ::testing::Test {
     Replace(project, "%RUN%", std::to_string(GetCurrentProcessId()));
     const std::string file = place_.Path() + "plugtest.cv2project";
     EXPECT_TRUE(test::WriteFileBytes(file, project));
-    const std::string bin = test::TestProgramFolder();
-    test::ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " +
-                                   Quoted(bin + "CVEngine.exe") + " -o " + Quoted(Setup()) + " " +
-                                   Quoted(file),
-                               {});
-    EXPECT_TRUE(builder.Started());
-    EXPECT_TRUE(builder.Wait(180000));
-    return builder.ExitCode();
+    return test::BuildSetupFile(file, Setup());
   }
   std::string Setup() const { return place_.Path() + "plugtest.exe"; }
 

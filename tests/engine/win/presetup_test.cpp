@@ -19,13 +19,14 @@
 #include "engine/win/package_files.h"
 #include "engine/win/presetup.h"
 #include "recording_operations.h"
+#include "setup_files.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 
 namespace cv {
 namespace {
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+using test::Quoted;
 
 // Every window the test's thread creates, as "class|title".
 std::vector<std::string>* gCreated = nullptr;
@@ -76,13 +77,7 @@ class PresetupTest : public ::testing::Test {
                      "<file src='payload.txt' dst='payload.txt'/></files></component>"
                      "</components></cv2project>"));
     const std::string setup = source_.Path() + "setup.exe";
-    const std::string bin = test::TestProgramFolder();
-    test::ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " +
-                                   Quoted(source_.Path() + "engine.bin") + " -o " +
-                                   Quoted(setup) + " " + Quoted(project),
-                               {});
-    EXPECT_TRUE(builder.Wait(120000));
-    EXPECT_EQ(builder.ExitCode(), 0u);
+    EXPECT_EQ(test::BuildSetupFile(project, setup, "", source_.Path() + "engine.bin"), 0u);
     auto package = TcvPackage::New(database_->Packages.get());
     package->FullFileName = setup;
     TcvPackage& added = *package;

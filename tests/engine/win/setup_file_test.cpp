@@ -13,6 +13,7 @@
 #include "child_process.h"
 #include "dialog_watcher.h"
 #include "same_bytes.h"
+#include "setup_files.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -23,29 +24,13 @@ constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
 // Where the example's run ends for now: the installation run's space check.
 constexpr char kStopText[] = "Writing registry values is not available in this build.";
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-// The source tree as Wine shows it: drive Z: is the root of the host.
-std::string ExampleProject() {
-  std::string path = "Z:" CV_EXAMPLES_DIR "/hello/hello.cv2project";
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+using test::Quoted;
 
 class SetupFileTest : public ::testing::Test {
  protected:
   // Builds the example into the test's folder; answers cvbuild's exit code.
   DWORD Build(const std::string& options) {
-    const std::string bin = test::TestProgramFolder();
-    test::ChildProcess builder(Quoted(bin + "cvbuild.exe") + " -q -e " +
-                                   Quoted(bin + "CVEngine.exe") + " -o " + Quoted(Setup()) + " " +
-                                   options + " " + Quoted(ExampleProject()),
-                               {});
-    EXPECT_TRUE(builder.Started());
-    EXPECT_TRUE(builder.Wait(180000));
-    return builder.ExitCode();
+    return test::BuildSetupFile(test::ExampleFile("hello\\hello.cv2project"), Setup(), options);
   }
   std::string Setup() const { return place_.Path() + "hello-setup.exe"; }
 

@@ -16,6 +16,7 @@
 #include "platform/win/registry_path.h"
 #include "platform/win/run_program.h"
 #include "script_win_test.h"
+#include "setup_files.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -30,7 +31,7 @@ using test::TempFolder;
 using test::WaitForFile;
 using test::WriteFileBytes;
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+using test::Quoted;
 
 // The folder as a program sees it as its current folder: no trailing
 // backslash, upper case for comparing.
