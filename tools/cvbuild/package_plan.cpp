@@ -233,7 +233,7 @@ class Planner {
     return static_cast<std::uint32_t>(value);
   }
 
-  void AddPicture(PackagePlan& package, std::string_view setting, const std::string& name) {
+  void AddPresetupFile(PackagePlan& package, std::string_view setting, const std::string& name) {
     const std::string relative = Setting(package, setting);
     if (relative.empty()) return;
     const fs::path source = Resolve(SettingWhere(package), relative);
@@ -245,7 +245,7 @@ class Planner {
   void PlanPictures(PackagePlan& package) {
     if (Setting(package, "noprogress") == "1") package.Flags |= 2;
     if (Setting(package, "silentpresetup") == "1") package.Flags |= 4;
-    AddPicture(package, "splash", "splash.bmp");
+    AddPresetupFile(package, "splash", "splash.bmp");
     if (!package.Pictures.empty()) {
       // The engine reads how long the splash stays and how opaque it is
       // from the last 8 bytes of the picture file.
@@ -261,9 +261,12 @@ class Planner {
       }
       splash.Size = splash.Data.size();
     }
-    AddPicture(package, "splashregion", "splash.rgn");
-    AddPicture(package, "presetup", "presetup.bmp");
-    AddPicture(package, "presetupregion", "presetup.rgn");
+    AddPresetupFile(package, "splashregion", "splash.rgn");
+    AddPresetupFile(package, "presetup", "presetup.bmp");
+    AddPresetupFile(package, "presetupregion", "presetup.rgn");
+    // The assembly tool the engine runs for files bound for the global
+    // assembly cache, and the uninstaller later.
+    AddPresetupFile(package, "gacutil", "gacutil.exe");
   }
 
   void PlanPlugins(PackagePlan& package) {

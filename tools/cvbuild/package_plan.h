@@ -44,7 +44,7 @@ struct PackagePlan {
   std::string FileName;
   bool Main = false;
   std::int32_t Flags = 0;  // presetup window bits; scrambling is added when writing
-  std::vector<CabMember> Pictures;  // splash and presetup pictures and regions
+  std::vector<CabMember> Pictures;  // splash and presetup pictures and regions, the assembly tool
   std::vector<CabMember> Plugins;   // "plugins\<entry index>\<name>.dll"
   std::vector<CabMember> Data;      // "data\<component ID>\<Src>"
   std::vector<FileInfoRecord> FileInfos;

@@ -34,7 +34,10 @@ constexpr const char* kPredefinedVariables[] = {
     "SystemRoot", "SystemDrive", "UserProfile", "UserName", "UserDomain", "ComputerName",
     "HomeDrive", "HomePath", "ProgramData", "Public", "AllUsersProfile", "CommonProgramFiles",
     "ProgramFiles(x86)", "CommonProgramFiles(x86)", "ProgramW6432", "ComSpec", "PathExt", "OS",
-    "Processor_Architecture", "Number_Of_Processors", "SetupFileName"};
+    "Processor_Architecture", "Number_Of_Processors", "SetupFileName",
+    // Not a variable: a destination starting with "%GAC%\" sends the file to
+    // the global assembly cache.
+    "GAC"};
 
 constexpr const char* kExpressionAttributes[] = {"condition", "expression", "initexpression",
                                                  "loopexpression"};
