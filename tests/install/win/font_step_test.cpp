@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "database/main_database.h"
@@ -182,6 +183,8 @@ struct KeepCase {
   bool Repair;
   bool Replaced;
 };
+
+void PrintTo(const KeepCase& c, std::ostream* out) { *out << c.Name; }
 
 class FontKeepTest : public FontStepTest, public ::testing::WithParamInterface<KeepCase> {};
 
