@@ -127,6 +127,9 @@ bool RegisterFonts(TInstallActions& list, const FontStepSettings& settings) {
       continue;
     }
     const std::int32_t kind = static_cast<std::int32_t>(InstallStep::Fonts);
+    // Only a font this step puts in place is logged, by the action that
+    // records it: the uninstaller must not take away a file it never got.
+    unpacked->Log = false;
     if (SendRunEvent(EV_BEFOREPROCESSITEM, {kind, unpacked->FileName, 0}) != 0) continue;
     const FontTarget target = FindTarget(*unpacked, settings.FontsFolder);
     const bool kept =
@@ -135,9 +138,6 @@ bool RegisterFonts(TInstallActions& list, const FontStepSettings& settings) {
       ShowErrorBox("Error", FormatText("Cannot register font \"%s\".", {target.Name}));
       return false;
     }
-    // The font's own action (if any) carries the log entry; a font left in
-    // place is not this product's to remove.
-    unpacked->Log = false;
     SendRunEvent(EV_AFTERPROCESSITEM, {kind, unpacked->FileName, 0});
   }
   return true;

@@ -11,11 +11,13 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "database/main_database.h"
 #include "dialog_watcher.h"
 #include "install/win/action_list.h"
 #include "install/win/installed_file_services.h"
+#include "item_events.h"
 #include "platform/win/registry_path.h"
 #include "registry_sandbox.h"
 #include "same_bytes.h"
@@ -161,6 +163,32 @@ TEST_F(FontStepTest, FileNameOfAnUnlistedFontGetsAFreeNameAndTheOtherFontStays) 
   EXPECT_FALSE(PathExists(fonts_.Path() + "DejaVuT0.ttf"));
   EXPECT_EQ(Listed(kListedName), "<none>");
   EXPECT_TRUE(SameBytes(ReadFileBytes(other), mono_));
+}
+
+TEST_F(FontStepTest, EachFontIsAnnouncedAndASkippedOneIsNeitherInstalledNorLogged) {
+  // Another product's font of the same file name, which the skipped font's
+  // log entry would have had the uninstaller remove.
+  const std::string other = fonts_.Path() + "DejaVuTest.ttf";
+  ASSERT_TRUE(WriteFileBytes(other, mono_));
+  TInstallFile& skipped = Unpacked("DejaVuTest.ttf", sans_);
+  skipped.Log = true;
+  TInstallFile& second = Unpacked("Second.ttf", sans_);
+  second.FontName = "Second";
+  const std::string secondTarget = second.FileName;
+
+  test::ItemEvents events("DejaVuTest.ttf");
+  ASSERT_TRUE(Register());
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"EV_BEFOREPROCESSITEM 5," + other + ",0",
+                                                   "EV_BEFOREPROCESSITEM 5," + secondTarget + ",0",
+                                                   "EV_AFTERPROCESSITEM 5," + secondTarget + ",0"}));
+  EXPECT_FALSE(skipped.Log);
+  EXPECT_EQ(Listed(kListedName), "<none>");
+  EXPECT_EQ(Listed("Second (TrueType)"), "Second.ttf");
+  EXPECT_FALSE(PathExists(fonts_.Path() + "DejaVuT0.ttf"));
+
+  RollbackAll(list_);
+  EXPECT_TRUE(SameBytes(ReadFileBytes(other), mono_));
+  EXPECT_FALSE(PathExists(secondTarget));
 }
 
 TEST(FreeFontFileNameTest, CutsTheBaseNameToMakeRoomForTheCounter) {

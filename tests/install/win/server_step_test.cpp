@@ -9,11 +9,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "database/main_database.h"
 #include "dialog_watcher.h"
 #include "install/win/action_list.h"
 #include "install/win/file_copy.h"
+#include "item_events.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -94,6 +96,22 @@ TEST_F(ServerStepTest, FileThatCannotBeRegisteredEndsTheStepWithItsBox) {
   EXPECT_EQ(watcher.Seen()[0].Caption, "Error");
   EXPECT_EQ(watcher.Seen()[0].Text, "Cannot register \"" + broken + "\".");
   EXPECT_FALSE(ServerKeyExists());
+}
+
+TEST_F(ServerStepTest, EachServerIsAnnouncedAndAPluginMaySkipIt) {
+  const std::string skipped = folder_.Path() + "skipped.dll";
+  const std::string server = folder_.Path() + "server.dll";
+  Installed(skipped, TcvFlags{TcvFlag::reg_server});
+  ASSERT_TRUE(WriteFileBytes(skipped, "would fail if it were registered"));
+  Installed(server, TcvFlags{TcvFlag::reg_server, TcvFlag::shared});
+  ASSERT_TRUE(BufferedCopyFile(Fixture("versioned_com_2_0_0_0.dll"), server));
+
+  test::ItemEvents events("skipped.dll");
+  ASSERT_TRUE(RegisterServers(list_));
+  EXPECT_TRUE(ServerKeyExists());
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"EV_BEFOREPROCESSITEM 4," + skipped + ",0",
+                                                   "EV_BEFOREPROCESSITEM 4," + server + ",0",
+                                                   "EV_AFTERPROCESSITEM 4," + server + ",0"}));
 }
 
 }  // namespace
