@@ -4,7 +4,12 @@
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
 #include "engine/win/file_copy_step.h"
+#include "database/variable_access.h"
+#include "install/win/action_list.h"
 #include "install/win/component_program.h"
+#include "install/win/font_step.h"
+#include "install/win/server_step.h"
+#include "install/win/shortcut_step.h"
 #include "platform/win/message_box.h"
 
 namespace cv {
@@ -36,6 +41,19 @@ bool EngineInstallHost::RunProgram(TcvComponent& component, TcvRunApp& item) {
   return RunComponentProgram(database_, Run().ResumePending, ActiveWindowOwner(), component.ID(),
                              index, item,
                              {Resolve(item.CmdLine), Resolve(item.Arg), Resolve(item.WorkDir)});
+}
+
+bool EngineInstallHost::RegisterServers() { return cv::RegisterServers(ActionList()); }
+
+bool EngineInstallHost::RegisterFonts() {
+  return cv::RegisterFonts(ActionList(), {GetVar(&database_, "Fonts", ""), Run().RepairMode});
+}
+
+bool EngineInstallHost::InstallShortcut(TcvComponent&, TcvShortcut& item) {
+  // A shortcut that cannot be made is reported and skipped: the step goes on.
+  cv::InstallShortcut(ActionList(),
+                      ResolveShortcut(item, [&](const std::string& text) { return Resolve(text); }));
+  return true;
 }
 
 }  // namespace cv

@@ -25,6 +25,9 @@ class EngineInstallHost : public InstallRunHost {
   bool RemoveComponentFiles() override;
   bool CopyComponentFiles() override;
   bool RunProgram(TcvComponent& component, TcvRunApp& item) override;
+  bool RegisterServers() override;
+  bool RegisterFonts() override;
+  bool InstallShortcut(TcvComponent& component, TcvShortcut& item) override;
 
  private:
   SetupOperations& operations_;

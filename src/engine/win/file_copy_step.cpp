@@ -312,6 +312,9 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
     font.TmpFileName = IncludeBackslash(database_.TempFontsPath) + ExtractFileName(destination_);
     font.Flags = flags_;
     font.FontName = info_ ? info_->FontName : std::string();
+    // The font step logs the font it puts in place; a font it never installs
+    // (the step skipped) must not be removed by the uninstaller.
+    font.Log = false;
     ForceFolders(ExcludeBackslash(database_.TempFontsPath));
     writeTarget_ = font.TmpFileName;
   } else if (assembly_) {

@@ -11,7 +11,6 @@
 #include "platform/case_map.h"
 #include "platform/ini_cache.h"
 #include "platform/paths.h"
-#include "platform/system_info.h"
 #include "platform/unique_name.h"
 #include "platform/win/file_system.h"
 #include "platform/win/message_box.h"
@@ -47,13 +46,20 @@ void RemoveFileExtras(const TInstallFile& file) {
   }
 }
 
-std::string FontsKey() {
-  return SystemInfo().Is9x() ? "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts\\"
-                             : "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
+// A font the copy step only unpacked into the temporary fonts folder: the
+// target named in the action was never touched by it. Whatever the font step
+// then did to the target is undone by the action it recorded for that.
+bool IsUnpackedFont(const TInstallFile& file) {
+  return file.Flags.Contains(TcvFlag::reg_font) && !file.Existed && !file.Pending &&
+         file.BackupFileName.empty() && !file.TmpFileName.empty();
 }
 
 void RollbackFile(TInstallFile& file) {
-  if (file.Pending) {
+  if (IsUnpackedFont(file)) {
+    // Deleting the target here would take away a font restored from its
+    // backup a moment ago, or another product's font of the same file name.
+    DeleteFileForced(file.TmpFileName);
+  } else if (file.Pending) {
     // The previous file never left its place.
     DeleteFileForced(file.TmpFileName);
   } else {
@@ -61,8 +67,8 @@ void RollbackFile(TInstallFile& file) {
     if (file.Flags.Contains(TcvFlag::reg_font) && !file.Existed) {
       RemoveFontFile(file.FileName);
       if (!file.FontName.empty()) {
-        RegDeleteValuePath(FontsKey(), file.FontName);
-        RegDeleteValuePath(FontsKey(), file.FontName + " (TrueType)");
+        RegDeleteValuePath(FontsRegistryKey(), file.FontName);
+        RegDeleteValuePath(FontsRegistryKey(), file.FontName + " (TrueType)");
       }
       BroadcastFontChange();
     }

@@ -14,6 +14,7 @@
 #include "install/win/component_program.h"
 #include "install/win/file_copy.h"
 #include "install/win/install_thread.h"
+#include "install/win/run_events.h"
 #include "platform/format_text.h"
 #include "platform/ini_cache.h"
 #include "platform/paths.h"
@@ -31,14 +32,6 @@ namespace {
 bool ReportStepNotBuilt(const char* what) {
   ShowError(std::string(what) + " is not available in this build.");
   return false;
-}
-
-std::int32_t SendEvent(std::int32_t id, std::initializer_list<MessageParamValue> values) {
-  return SendMessageById(0, id, NewParamsBlock(values), true, false, 0);
-}
-
-std::int32_t SendEvent(std::int32_t id, const std::vector<MessageParamValue>& values) {
-  return SendMessageById(0, id, NewParamsBlock(values), true, false, 0);
 }
 
 std::int32_t Ordinal(auto value) { return static_cast<std::int32_t>(value); }
@@ -172,9 +165,9 @@ class Run {
 
 bool Run::Step(InstallStep kind, const std::function<bool()>& work) {
   if (Cancelled()) return false;
-  if (SendEvent(EV_BEFOREPROCESSITEMS, {Ordinal(kind)}) != 0) return true;
+  if (SendRunEvent(EV_BEFOREPROCESSITEMS, {Ordinal(kind)}) != 0) return true;
   const bool ok = work();
-  SendEvent(EV_AFTERPROCESSITEMS, {Ordinal(kind)});
+  SendRunEvent(EV_AFTERPROCESSITEMS, {Ordinal(kind)});
   return ok && !Cancelled();
 }
 
@@ -195,10 +188,10 @@ bool Run::Items(std::unique_ptr<List> TcvComponent::*list, int statusString, Val
       }
       const std::vector<MessageParamValue> before = values(item);
       ShowStatus(status, std::get<std::string>(before[1]));
-      if (SendEvent(EV_BEFOREPROCESSITEM, before) != 0) continue;
+      if (SendRunEvent(EV_BEFOREPROCESSITEM, before) != 0) continue;
       // A plug-in may have changed variables: the values are resolved again.
       const bool ok = work(component, item);
-      SendEvent(EV_AFTERPROCESSITEM, values(item));
+      SendRunEvent(EV_AFTERPROCESSITEM, values(item));
       if (!ok) return false;
     }
     if (host_.ResumePending()) break;
@@ -222,7 +215,7 @@ bool Run::RunApps(TcvWhenStart when) {
             host_.Resolve(item.WorkDir),   Ordinal(item.ShowCmd),       host_.Resolve(item.Msg),
             WhenStartCode(item.WhenStart)};
       };
-      if (SendEvent(EV_BEFOREPROCESSITEM, values()) != 0) continue;
+      if (SendRunEvent(EV_BEFOREPROCESSITEM, values()) != 0) continue;
       bool ok = true;
       if (uninstallTime) {
         LogRunApp(when == TcvWhenStart::before_uninstall,
@@ -235,7 +228,7 @@ bool Run::RunApps(TcvWhenStart when) {
       }
       // Windows is going down during the wait: nothing more runs.
       if (host_.ResumePending()) return true;
-      SendEvent(EV_AFTERPROCESSITEM, values());
+      SendRunEvent(EV_AFTERPROCESSITEM, values());
       if (!ok) return false;
     }
     if (!uninstallTime) EndResumeInComponent(database_, component.ID());
@@ -260,10 +253,10 @@ bool Run::SetupSourceAvailable() {
 bool Run::FilesStep() {
   if (Cancelled()) return false;
   // A step a plug-in skipped counts as done: the uninstaller is still wanted.
-  const bool entered = SendEvent(EV_BEFOREPROCESSITEMS, {Ordinal(InstallStep::Files)}) == 0;
+  const bool entered = SendRunEvent(EV_BEFOREPROCESSITEMS, {Ordinal(InstallStep::Files)}) == 0;
   bool ok = !entered || (host_.RemoveComponentFiles() && CopyOnWorkerThread(host_));
   if (ok && LoggingActive()) ok = host_.CopyUninstallerFiles();
-  if (entered) SendEvent(EV_AFTERPROCESSITEMS, {Ordinal(InstallStep::Files)});
+  if (entered) SendRunEvent(EV_AFTERPROCESSITEMS, {Ordinal(InstallStep::Files)});
   return ok && !Cancelled();
 }
 

@@ -2,33 +2,21 @@
 
 #include <windows.h>
 
+#include "platform/system_info.h"
+#include "platform/win/server_registration.h"
+
 namespace cv {
-
-namespace {
-
-bool CallSelfRegistration(const std::string& file, const char* entryName) {
-  HMODULE library = LoadLibraryExA(file.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (!library) return false;
-  using Entry = HRESULT(STDAPICALLTYPE*)();
-  const auto entry =
-      reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library, entryName)));
-  const bool ok = entry && SUCCEEDED(entry());
-  FreeLibrary(library);
-  return ok;
-}
-
-}  // namespace
 
 ServerRegistration& RegisterServerRoutine() {
   static ServerRegistration routine = [](const std::string& file) {
-    return CallSelfRegistration(file, "DllRegisterServer");
+    return RegisterServerFile(file);
   };
   return routine;
 }
 
 ServerRegistration& UnregisterServerRoutine() {
   static ServerRegistration routine = [](const std::string& file) {
-    return CallSelfRegistration(file, "DllUnregisterServer");
+    return UnregisterServerFile(file);
   };
   return routine;
 }
@@ -41,6 +29,11 @@ void BroadcastFontChange() {
   // A window that does not answer must not stop the installation.
   DWORD_PTR result = 0;
   SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+std::string FontsRegistryKey() {
+  return SystemInfo().Is9x() ? "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts\\"
+                             : "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
 }
 
 }  // namespace cv

@@ -9,9 +9,9 @@ namespace cv {
 
 using ServerRegistration = std::function<bool(const std::string& file)>;
 
-// The routines that (un)register a COM server; by default the library's own
-// "DllRegisterServer" / "DllUnregisterServer". The server step installs the
-// full registration (type libraries, programs) when it is built.
+// The routines that (un)register a COM server: by default the file's own
+// registration entry (a library's exports, a program's switch) and its type
+// library; a test may put its own in place.
 ServerRegistration& RegisterServerRoutine();
 ServerRegistration& UnregisterServerRoutine();
 
@@ -19,5 +19,9 @@ bool AddFontFile(const std::string& file);
 bool RemoveFontFile(const std::string& file);
 // Tells every top-level window that the fonts changed.
 void BroadcastFontChange();
+
+// The key under which the system lists its fonts, with a trailing backslash:
+// the 9x family and the NT family keep it in different places.
+std::string FontsRegistryKey();
 
 }  // namespace cv
