@@ -447,6 +447,26 @@ std::string BuilderTest::InputErrorWith(const std::string& text, const std::stri
   return error.what();
 }
 
+// The engine lists an installed font under its full name, which the
+// builder takes from the font file.
+TEST_F(BuilderTest, FontFilesCarryTheirFullName) {
+  const fs::path font = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+  if (!fs::exists(font)) GTEST_SKIP() << font << " is missing (package fonts-dejavu-core)";
+  fs::copy_file(font, scratch_.File("project/extra/sans.ttf"));
+  std::string project = kProject;
+  const std::string item = "<file src=\"extra\\big.bin\" dst=\"big.bin\"/>";
+  project.replace(project.find(item), item.size(),
+                  item + "<file src=\"extra\\sans.ttf\" dst=\"%Fonts%\\sans.ttf\" flags=\"reg_font\"/>");
+  Write("project/project.xml", project);
+  const BuildSummary summary = BuildSetup(options_);
+  auto package = TcvPackage::New();
+  package->LoadFromString(Deciphered(CabinetFiles(summary.Packages[1], 0).at("packagedb")), "package");
+  const TcvFileInfo* info = package->FileInfos->FindByName("Extras\\extra\\sans.ttf");
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->FontName, "DejaVu Sans");
+  EXPECT_EQ(package->FileInfos->FindByName("Extras\\extra\\big.bin")->FontName, "");
+}
+
 TEST_F(BuilderTest, UnknownPackageNamesTheComponentsPosition) {
   const std::string message = InputErrorWith("package=\"extra\"", "package=\"nowhere\"");
   EXPECT_NE(message.find("nowhere"), std::string::npos);

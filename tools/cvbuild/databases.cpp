@@ -90,6 +90,7 @@ std::string PackageDatabaseXml(const Project& project, const PackagePlan& packag
     info->Name = record.Name;
     info->Size = record.Size;
     info->Version = record.Version;
+    info->FontName = record.FontName;
     database->FileInfos->Add(std::move(info));
   }
   return Serialise(*database, "package");

@@ -9,6 +9,7 @@
 #include "database/language_tables.h"
 #include "pe_version.h"
 #include "platform/case_map.h"
+#include "platform/font_name.h"
 #include "platform/wildcards.h"
 
 namespace cv::build {
@@ -307,7 +308,7 @@ class Planner {
   }
 
   void AddDataFile(PackagePlan& package, const std::string& componentId,
-                   const std::string& relative, const fs::path& source,
+                   const std::string& relative, const fs::path& source, bool font,
                    std::uint64_t& componentBytes) {
     const std::string infoName = componentId + "\\" + relative;
     for (const FileInfoRecord& info : package.FileInfos) {
@@ -321,6 +322,8 @@ class Planner {
     info.Name = infoName;
     info.Size = static_cast<std::int32_t>(member.Size);
     info.Version = PeVersion(source);
+    // The name the engine lists the installed font under.
+    if (font) info.FontName = FontFullNameOfFile(source.string());
     componentBytes += member.Size;
     package.FileInfos.push_back(std::move(info));
     package.Data.push_back(std::move(member));
@@ -349,20 +352,21 @@ class Planner {
                      "\"");
         }
         const fs::path source = Resolve(where, file.Src);
+        const bool font = file.Flags.Contains(TcvFlag::reg_font);
         if (HasWildcards(namePart)) {
           const fs::path folder = source.parent_path();
           const std::vector<std::string> matches = Matches(folder, namePart, true);
           if (matches.empty()) Warn(where + ": no file matches \"" + file.Src + "\"");
           for (const std::string& match : matches) {
             AddDataFile(package, component->ID(), folderPart + match, folder / HostPath(match),
-                        bytes);
+                        font, bytes);
           }
           continue;
         }
         std::error_code error;
         if (fs::is_directory(source, error)) continue;  // a folder to create
         if (!fs::is_regular_file(source, error)) ThrowInput("file not found: " + source.string());
-        AddDataFile(package, component->ID(), file.Src, source, bytes);
+        AddDataFile(package, component->ID(), file.Src, source, font, bytes);
       }
       if (component->Size == 0) {
         component->Size = static_cast<std::int32_t>(

@@ -33,6 +33,7 @@ struct FileInfoRecord {
   std::string Name;  // the member name without "data\"
   std::int32_t Size = 0;
   std::string Version;
+  std::string FontName;  // of a file installed as a font
 };
 
 struct PackagePlan {

@@ -19,6 +19,7 @@
 #include "install/win/action_list.h"
 #include "install/win/file_copy.h"
 #include "platform/case_map.h"
+#include "platform/font_name.h"
 #include "platform/format_text.h"
 #include "platform/paths.h"
 #include "platform/unique_name.h"
@@ -136,6 +137,9 @@ class CopyStep {
   TcvFlags flags_;
   bool targetExisted_ = false;
   bool assembly_ = false;
+  // The font being written, whose name is read from the file itself when
+  // the package describes none (a font from outside the package).
+  TInstallFile* font_ = nullptr;
   bool archive_ = true;
   std::string destination_;
   std::string writeTarget_;  // the final path of the file being written
@@ -242,6 +246,7 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   flags_ = {};
   targetExisted_ = false;
   assembly_ = false;
+  font_ = nullptr;
   destination_.clear();
   writeTarget_.clear();
   partial_.clear();
@@ -315,6 +320,7 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
     // The font step logs the font it puts in place; a font it never installs
     // (the step skipped) must not be removed by the uninstaller.
     font.Log = false;
+    font_ = &font;
     ForceFolders(ExcludeBackslash(database_.TempFontsPath));
     writeTarget_ = font.TmpFileName;
   } else if (assembly_) {
@@ -414,6 +420,7 @@ int CopyStep::InstallAssembly() {
 
 int CopyStep::OnFileComplete(const SourceFile& file) {
   if (assembly_ && InstallAssembly() != 1) return -1;
+  if (font_ && font_->FontName.empty()) font_->FontName = FontFullNameOfFile(font_->TmpFileName);
   if (flags_.Contains(TcvFlag::shared) && !CountSharedFile(destination_, targetExisted_)) {
     return Fail(FormatText(host_.EngineString(20), {destination_}));
   }

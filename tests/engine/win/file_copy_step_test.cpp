@@ -28,6 +28,7 @@
 #include "script/package_password.h"
 #include "script/references.h"
 #include "copy_step_host.h"
+#include "dialog_watcher.h"
 #include "temp_folder.h"
 
 namespace cv {
@@ -301,6 +302,42 @@ TEST_F(FileCopyStepTest, EncipheredExternalFilesAreDeciphered) {
           {TcvFlag::encrypt, TcvFlag::no_version});
   ASSERT_TRUE(CopyProjectFiles(host_));
   EXPECT_TRUE(ReadFileBytes(target_.Path() + "data.bin") == plain);
+}
+
+// A missing source fails the step with one box naming it, after the files
+// before it were copied; nothing of it is written and the run is not taken
+// for a cancellation.
+TEST_F(FileCopyStepTest, AMissingExternalSourceFailsTheStepWithOneBox) {
+  ASSERT_TRUE(WriteFileBytes(source_.Path() + "first.txt", "first"));
+  AddItem(source_.Path() + "first.txt", target_.Path() + "first.txt", {TcvFlag::no_version});
+  AddItem(source_.Path() + "missing.txt", target_.Path() + "missing.txt", {TcvFlag::no_version});
+  AddItem(source_.Path() + "first.txt", target_.Path() + "third.txt", {TcvFlag::no_version});
+  test::DialogWatcher watcher;
+  EXPECT_FALSE(CopyProjectFiles(host_));
+  ASSERT_TRUE(watcher.WaitForCount(1, 5000));
+  const auto boxes = watcher.Seen();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].Caption, "Error");
+  EXPECT_EQ(boxes[0].Text, "S11 " + source_.Path() + "missing.txt");
+  EXPECT_FALSE(host_.cancelled);
+  EXPECT_EQ(ReadFileBytes(target_.Path() + "first.txt"), "first");
+  EXPECT_FALSE(PathExists(target_.Path() + "missing.txt"));
+  EXPECT_FALSE(PathExists(target_.Path() + "third.txt")) << "the pass stops at the missing source";
+}
+
+// A font from outside the package has no file information: its name comes
+// from the font file, so that the font step can list it.
+TEST_F(FileCopyStepTest, AnExternalFontIsNamedFromItsFile) {
+  const std::string font = "Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf";
+  if (!PathExists(font)) GTEST_SKIP() << font << " is missing (package fonts-dejavu-core)";
+  TempFolder fonts;
+  host_.database->TempFontsPath = fonts.Path();
+  AddItem(font, target_.Path() + "DejaVuSans.ttf", {TcvFlag::reg_font});
+  ASSERT_TRUE(CopyProjectFiles(host_));
+  const TInstallFile* action = dynamic_cast<const TInstallFile*>(ActionList().Action(ActionList().Count() - 1));
+  ASSERT_NE(action, nullptr);
+  EXPECT_EQ(action->FontName, "DejaVu Sans");
+  EXPECT_EQ(action->TmpFileName, fonts.Path() + "DejaVuSans.ttf");
 }
 
 TEST_F(FileCopyStepTest, RemovalPassTakesMatchingFilesAway) {
