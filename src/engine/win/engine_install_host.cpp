@@ -4,8 +4,13 @@
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
 #include "engine/win/file_copy_step.h"
+#include "install/win/action_list.h"
 #include "install/win/component_program.h"
+#include "install/win/environment_step.h"
+#include "install/win/ini_step.h"
+#include "install/win/registry_step.h"
 #include "platform/win/message_box.h"
+#include "script/references.h"
 
 namespace cv {
 
@@ -36,6 +41,24 @@ bool EngineInstallHost::RunProgram(TcvComponent& component, TcvRunApp& item) {
   return RunComponentProgram(database_, Run().ResumePending, ActiveWindowOwner(), component.ID(),
                              index, item,
                              {Resolve(item.CmdLine), Resolve(item.Arg), Resolve(item.WorkDir)});
+}
+
+ItemResult EngineInstallHost::InstallRegistryItem(TcvComponent&, TcvReg& item) {
+  return cv::InstallRegistryItem(
+      ActionList(), item, [&](const std::string& text) { return Resolve(text); }, ShowErrorBox);
+}
+
+ItemResult EngineInstallHost::InstallIniItem(TcvComponent&, TcvIni& item) {
+  return cv::InstallIniItem(
+      ActionList(), item, [&](const std::string& text) { return Resolve(text); }, ShowErrorBox);
+}
+
+bool EngineInstallHost::SetEnvironmentVariables() {
+  const auto resolve = [](TXMLObject* context, const std::string& text) {
+    return ExpandReferences(context, 0, text, true, true, false);
+  };
+  return SetEnvironmentItems(database_, ActionList(),
+                             {resolve, ShowErrorBox, BroadcastEnvironmentChange});
 }
 
 }  // namespace cv

@@ -25,6 +25,9 @@ class EngineInstallHost : public InstallRunHost {
   bool RemoveComponentFiles() override;
   bool CopyComponentFiles() override;
   bool RunProgram(TcvComponent& component, TcvRunApp& item) override;
+  ItemResult InstallRegistryItem(TcvComponent& component, TcvReg& item) override;
+  ItemResult InstallIniItem(TcvComponent& component, TcvIni& item) override;
+  bool SetEnvironmentVariables() override;
 
  private:
   SetupOperations& operations_;

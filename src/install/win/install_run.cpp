@@ -41,6 +41,9 @@ std::int32_t SendEvent(std::int32_t id, const std::vector<MessageParamValue>& va
   return SendMessageById(0, id, NewParamsBlock(values), true, false, 0);
 }
 
+ItemResult AsItemResult(bool ok) { return ok ? ItemResult::Done : ItemResult::Failed; }
+ItemResult AsItemResult(ItemResult result) { return result; }
+
 std::int32_t Ordinal(auto value) { return static_cast<std::int32_t>(value); }
 
 std::int32_t WhenStartCode(TcvWhenStart when) {
@@ -197,9 +200,10 @@ bool Run::Items(std::unique_ptr<List> TcvComponent::*list, int statusString, Val
       ShowStatus(status, std::get<std::string>(before[1]));
       if (SendEvent(EV_BEFOREPROCESSITEM, before) != 0) continue;
       // A plug-in may have changed variables: the values are resolved again.
-      const bool ok = work(component, item);
+      const ItemResult result = AsItemResult(work(component, item));
+      if (result == ItemResult::Skipped) continue;
       SendEvent(EV_AFTERPROCESSITEM, values(item));
-      if (!ok) return false;
+      if (result == ItemResult::Failed) return false;
     }
     if (host_.ResumePending()) break;
   }
@@ -521,12 +525,12 @@ bool InstallRunHost::RegisterServers() {
          ReportStepNotBuilt("Registering COM servers");
 }
 
-bool InstallRunHost::InstallRegistryItem(TcvComponent&, TcvReg&) {
-  return ReportStepNotBuilt("Writing registry values");
+ItemResult InstallRunHost::InstallRegistryItem(TcvComponent&, TcvReg&) {
+  return AsItemResult(ReportStepNotBuilt("Writing registry values"));
 }
 
-bool InstallRunHost::InstallIniItem(TcvComponent&, TcvIni&) {
-  return ReportStepNotBuilt("Writing ini entries");
+ItemResult InstallRunHost::InstallIniItem(TcvComponent&, TcvIni&) {
+  return AsItemResult(ReportStepNotBuilt("Writing ini entries"));
 }
 
 bool InstallRunHost::RegisterFonts() {

@@ -111,24 +111,26 @@ class TestHost : public InstallRunHost {
     return Done("copy");
   }
   bool RegisterServers() override { return Done("servers"); }
-  bool InstallRegistryItem(TcvComponent&, TcvReg& item) override {
+  ItemResult InstallRegistryItem(TcvComponent&, TcvReg& item) override {
     const std::string key = Resolve(item.Key);
     AddKeyChain(ActionList(), key, true);
     auto& action = AddAction<TInstallReg>(ActionList());
     action.Key = key;
     action.Param = Resolve(item.Param);
     RegWriteString(key, action.Param, Resolve(item.Value));
-    return Done("registry");
+    return Outcome(Done("registry"));
   }
-  bool InstallIniItem(TcvComponent&, TcvIni& item) override {
+  ItemResult InstallIniItem(TcvComponent&, TcvIni& item) override {
     const std::string file = Resolve(item.IniFile);
-    if (!FindFile(ActionList(), file) && !AddFile(ActionList(), file, {}, false)) return false;
+    if (!FindFile(ActionList(), file) && !AddFile(ActionList(), file, {}, false)) {
+      return ItemResult::Failed;
+    }
     auto& action = AddAction<TInstallIni>(ActionList());
     action.IniFile = file;
     action.Section = item.Section;
     action.Param = item.Param;
     IniWriteValue(file, item.Section, item.Param, Resolve(item.Value));
-    return Done("ini");
+    return Outcome(Done("ini"));
   }
   bool RegisterFonts() override { return Done("fonts"); }
   bool InstallShortcut(TcvComponent&, TcvShortcut& item) override {
@@ -148,6 +150,7 @@ class TestHost : public InstallRunHost {
     return Done("registration");
   }
 
+  static ItemResult Outcome(bool ok) { return ok ? ItemResult::Done : ItemResult::Failed; }
   bool Done(const std::string& step) {
     steps.push_back(step);
     return step != failAt;
