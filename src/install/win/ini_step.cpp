@@ -6,6 +6,7 @@
 #include "platform/date_time.h"
 #include "platform/format_text.h"
 #include "platform/ini_cache.h"
+#include "platform/paths.h"
 #include "platform/win/file_system.h"
 
 namespace cv {
@@ -42,6 +43,15 @@ ItemResult InstallIniItem(TInstallActions& list, const TcvIni& item, const Resol
   if (keyExists && item.Flags.Contains(TcvFlag::dont_overwrite)) return ItemResult::Skipped;
 
   TcvFlags flags = item.Flags;
+  if (!fileExisted) {
+    // The ini file creates its own folder; made here, it is recorded, so that
+    // a rollback (and the uninstaller) takes it away again.
+    const int before = list.Count();
+    AddFolderChain(list, ExtractFolder(file), true);
+    for (int i = before; i < list.Count(); ++i) {
+      list.Action(i)->Log = !flags.Contains(TcvFlag::dont_log);
+    }
+  }
   if (!FindFile(list, file)) {
     // A file the run creates is listed for the uninstaller; one that was
     // there stays after the uninstallation.
