@@ -54,8 +54,8 @@ TEST(AppendPathList, LongListKeepsEveryElement) {
   for (int i = 0; i < 600; ++i) current += "C:\\Tools\\Package" + std::to_string(i) + "\\bin;";
   current.pop_back();
   ASSERT_GT(current.size(), 12000u);
-  const std::string added = NormalizePathList("C:\\Acme\\bin;c:\\tools\\PACKAGE599\\BIN", ShortOf,
-                                              false);
+  const std::string added =
+      NormalizePathList("C:\\Acme\\bin;c:\\tools\\PACKAGE599\\BIN", ShortOf, false);
   EXPECT_EQ(AppendPathList(current, added, ShortOf), current + ";C:\\Acme\\bin");
   EXPECT_EQ(AppendPathList(current + ";", "C:\\Acme", ShortOf), current + ";C:\\Acme");
   EXPECT_EQ(AppendPathList("", "C:\\Acme", ShortOf), "C:\\Acme");

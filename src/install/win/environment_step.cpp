@@ -92,8 +92,8 @@ bool SetEnvironmentItems(TcvMainDatabase& database, TInstallActions& list,
 
 void BroadcastEnvironmentChange() {
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
-                      reinterpret_cast<LPARAM>("Environment"), SMTO_ABORTIFHUNG, 5000, &result);
+  SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"),
+                      SMTO_ABORTIFHUNG, 5000, &result);
 }
 
 }  // namespace cv

@@ -95,7 +95,8 @@ TEST_P(EnvironmentStepTest, LongExpandablePathGainsFoldersAndRollbackGivesItBack
   path += "C:\\Last";
   ASSERT_GT(path.size(), 16000u);
   ASSERT_TRUE(RegWriteBytes(Location(System()), "Path", REG_EXPAND_SZ, path + '\0'));
-  ASSERT_TRUE(RegWriteBytes(Location(!System()), "Path", REG_EXPAND_SZ, std::string("C:\\Other") + '\0'));
+  ASSERT_TRUE(
+      RegWriteBytes(Location(!System()), "Path", REG_EXPAND_SZ, std::string("C:\\Other") + '\0'));
   const Stored before = Read(System(), "Path");
   const Stored other = Read(!System(), "Path");
 
@@ -187,9 +188,9 @@ TEST_P(EnvironmentStepTest, TheLogListsEveryAddedFolderOnce) {
   WriteLogAll(list_);
   FlushIniCache();
   const std::string flag = System() ? "1," : "0,";
-  EXPECT_EQ(test::ReadFileBytes(folder.Path() + "install.log"),
-            "[EnvVars]\r\nPath=" + flag + "C:\\Acme\\bin;C:\\Acme\\lib\r\nAcmeHome=" + flag +
-                "\r\n\r\n");
+  EXPECT_EQ(
+      test::ReadFileBytes(folder.Path() + "install.log"),
+      "[EnvVars]\r\nPath=" + flag + "C:\\Acme\\bin;C:\\Acme\\lib\r\nAcmeHome=" + flag + "\r\n\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(MachineAndUser, EnvironmentStepTest, ::testing::Bool());

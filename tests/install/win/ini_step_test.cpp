@@ -159,8 +159,7 @@ TEST_F(IniStepTest, FileThatCannotBeWrittenShowsTheErrorAndFails) {
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
   EXPECT_EQ(Install(file, "A", "1"), ItemResult::Failed);
   CloseHandle(reader);
-  EXPECT_EQ(boxes_,
-            (std::vector<std::string>{"Error: Error changing ini-file \"" + file + "\"."}));
+  EXPECT_EQ(boxes_, (std::vector<std::string>{"Error: Error changing ini-file \"" + file + "\"."}));
   FlushIniCache();
   RollbackAll(list_);
   EXPECT_EQ(ReadFileBytes(file), "[Main]\r\nA=0\r\n");

@@ -148,10 +148,10 @@ class TestHost : public InstallRunHost {
   }
   bool SetEnvironmentVariables() override {
     if (realSteps) {
-      SetEnvironmentItems(
-          *database, ActionList(),
-          {[](TXMLObject* context, const std::string& text) { return ExpandText(context, 0, text); },
-           Box(), [this] { ++announced; }});
+      const auto resolve = [](TXMLObject* context, const std::string& text) {
+        return ExpandText(context, 0, text);
+      };
+      SetEnvironmentItems(*database, ActionList(), {resolve, Box(), [this] { ++announced; }});
     }
     return Done("environment");
   }
@@ -633,9 +633,12 @@ TEST_F(InstallRunTest, RegistryIniAndEnvironmentStepsAreLoggedAndRolledBack) {
   ASSERT_TRUE(InstallRun(host_));
   EXPECT_TRUE(host_.boxes.empty());
   const auto items = events_.Items();
-  EXPECT_EQ(std::count(items.begin(), items.end(), "EV_BEFOREPROCESSITEM 1," + reg + ",One,Acme,0,0"), 1);
-  EXPECT_EQ(std::count(items.begin(), items.end(), "EV_AFTERPROCESSITEM 1," + reg + ",One,Acme,0,0"), 0);
-  EXPECT_EQ(std::count(items.begin(), items.end(), "EV_AFTERPROCESSITEM 1," + reg + ",Two,Acme,0,0"), 1);
+  const auto count = [&](const std::string& event, const std::string& name) {
+    return std::count(items.begin(), items.end(), event + " 1," + reg + "," + name + ",Acme,0,0");
+  };
+  EXPECT_EQ(count("EV_BEFOREPROCESSITEM", "One"), 1);
+  EXPECT_EQ(count("EV_AFTERPROCESSITEM", "One"), 0);
+  EXPECT_EQ(count("EV_AFTERPROCESSITEM", "Two"), 1);
   EXPECT_EQ(RegReadString(reg, "One", ""), "user's");
   EXPECT_EQ(RegReadString(reg, "Two", ""), "Acme");
   EXPECT_EQ(IniReadValue(target_.Path() + "app.ini", "Main", "Added", ""), "2");

@@ -51,9 +51,9 @@ class RegistryStepTest : public ::testing::Test {
     if (RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size) ==
         ERROR_SUCCESS) {
       value.bytes.assign(size, '\0');
-      value.exists = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                                      reinterpret_cast<BYTE*>(value.bytes.data()),
-                                      &size) == ERROR_SUCCESS;
+      value.exists =
+          RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                           reinterpret_cast<BYTE*>(value.bytes.data()), &size) == ERROR_SUCCESS;
     }
     RegCloseKey(key);
     return value;
@@ -125,9 +125,9 @@ TEST_F(RegistryStepTest, EveryTypeRoundTripsThroughInstallAndRollback) {
       ASSERT_EQ(Install(*Item(key, "Value", item.type, item.value)), ItemResult::Done);
       const StoredValue written = Stored("Software\\Acme", "Value");
       // A string over an expandable string stays expandable.
-      const DWORD expectedType =
-          item.type == TcvRegType::str && old.type == REG_EXPAND_SZ ? REG_EXPAND_SZ
-                                                                     : item.storedType;
+      const DWORD expectedType = item.type == TcvRegType::str && old.type == REG_EXPAND_SZ
+                                     ? REG_EXPAND_SZ
+                                     : item.storedType;
       EXPECT_EQ(written, (StoredValue{true, expectedType, item.storedBytes}));
       ASSERT_EQ(list_.Count(), 1);
       const auto* action = dynamic_cast<const TInstallReg*>(list_.Action(0));
