@@ -50,7 +50,8 @@ CV_XML_PROPERTIES(TInstallFile) {
 CV_XML_PROPERTIES(TInstallReg) {
   return {Published("Key", &TInstallReg::Key), Published("Param", &TInstallReg::Param),
           Published("OldValue", &TInstallReg::OldValue),
-          Published("OldType", &TInstallReg::OldType)};
+          Published("OldType", &TInstallReg::OldType),
+          Published("OldData", &TInstallReg::OldData)};
 }
 
 CV_XML_PROPERTIES(TInstallIni) {

@@ -51,7 +51,12 @@ class TInstallReg : public TInstallAction {
   std::string Param;
   std::string OldValue;      // textual form, valid when Existed
   std::int32_t OldType = 0;  // the Win32 value type, valid when Existed
+  // The previous bytes in hexadecimal, kept only when OldValue cannot give
+  // them back exactly (a type without a textual form, a number of another
+  // size, a string without its terminator...); rollback then writes these.
+  std::string OldData;
 };
+
 
 class TInstallIni : public TInstallAction {
   CV_XML_CLASS(TInstallIni, TInstallAction)

@@ -34,6 +34,21 @@ void WriteFileEntry(const TInstallFile& file) {
   }
 }
 
+// One entry per variable name: folders that several items add to the same
+// path list are all listed, so that the uninstaller removes each of them.
+void WriteEnvVarEntry(const TInstallEnvVar& variable) {
+  const std::string prefix = std::string(variable.SysVar ? "1" : "0") + ",";
+  std::string added = variable.AddPath ? variable.Value : std::string();
+  if (variable.AddPath) {
+    const std::string section(LogSectionName(LogSection::EnvVars));
+    const std::string before = IniReadValue(gLogFile, section, variable.Name, "");
+    if (before.size() > prefix.size() && before.compare(0, prefix.size(), prefix) == 0) {
+      added = before.substr(prefix.size()) + ";" + added;
+    }
+  }
+  LogWrite(LogSection::EnvVars, variable.Name, prefix + added);
+}
+
 }  // namespace
 
 std::string_view LogSectionName(LogSection section) {
@@ -82,9 +97,7 @@ void WriteLogEntry(const TInstallAction& action) {
   } else if (const auto* key = dynamic_cast<const TInstallRegKey*>(&action)) {
     LogWrite(LogSection::CreateKeys, key->Key, "");
   } else if (const auto* variable = dynamic_cast<const TInstallEnvVar*>(&action)) {
-    LogWrite(LogSection::EnvVars, variable->Name,
-             std::string(variable->SysVar ? "1" : "0") + "," +
-                 (variable->AddPath ? variable->Value : std::string()));
+    WriteEnvVarEntry(*variable);
   }
 }
 

@@ -120,4 +120,42 @@ std::string RegistryMultiStringFromText(std::string_view text) {
   return bytes;
 }
 
+std::optional<std::string> RegistryValueText(std::uint32_t type, std::string_view bytes) {
+  switch (type) {
+    case 1:
+    case 2: return RegistryStringFromBytes(bytes);
+    case 3: return RegistryBinaryToText(bytes);
+    case 4: {
+      if (bytes.size() < 4) return std::nullopt;
+      std::uint32_t value = 0;
+      for (std::size_t i = 4; i > 0; --i) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[i - 1]);
+      }
+      return RegistryDwordToText(value);
+    }
+    case 7: return RegistryMultiStringToText(bytes);
+    default: return std::nullopt;
+  }
+}
+
+std::optional<std::string> RegistryValueBytes(std::uint32_t type, std::string_view text) {
+  switch (type) {
+    case 1:
+    case 2: {
+      std::string bytes(text);
+      bytes += '\0';
+      return bytes;
+    }
+    case 3: return RegistryBinaryFromText(text);
+    case 4: {
+      const std::uint32_t value = RegistryDwordFromText(text);
+      std::string bytes(4, '\0');
+      for (std::size_t i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+      return bytes;
+    }
+    case 7: return RegistryMultiStringFromText(text);
+    default: return std::nullopt;
+  }
+}
+
 }  // namespace cv

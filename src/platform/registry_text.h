@@ -5,6 +5,7 @@
 // actions and the install log carry registry values.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -60,5 +61,14 @@ std::string RegistryMultiStringToText(std::string_view bytes);
 // final line break ends the last line, it starts no new one), stored as the
 // lines separated by NUL and ended by two NULs.
 std::string RegistryMultiStringFromText(std::string_view text);
+
+// Whole values by their Win32 type number (1 string, 2 expandable string,
+// 3 binary, 4 number, 7 lines) in the forms above; strings of both kinds as
+// stored, references not expanded. Nothing for another type, and for a
+// number shorter than 4 bytes.
+std::optional<std::string> RegistryValueText(std::uint32_t type, std::string_view bytes);
+// The bytes a write of `text` with that type stores (strings with their
+// terminating NUL); nothing for another type.
+std::optional<std::string> RegistryValueBytes(std::uint32_t type, std::string_view text);
 
 }  // namespace cv

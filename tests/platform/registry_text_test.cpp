@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace cv {
@@ -195,6 +197,35 @@ TEST(RegistryMultiStringText, LinesRoundTrip) {
   for (const std::string text : {"a\r\nb", "one", "x\r\n\r\ny\r\nz", "", "\r\nlead"}) {
     EXPECT_EQ(RegistryMultiStringToText(RegistryMultiStringFromText(text)), text);
   }
+}
+
+TEST(RegistryValueText, WellFormedValuesOfEveryTypeComeBackByteForByte) {
+  const struct {
+    std::uint32_t type;
+    std::string bytes;
+    std::string text;
+  } cases[] = {
+      {1, "C:\\Acme\0"s, "C:\\Acme"},
+      {2, "%SystemRoot%\\bin\0"s, "%SystemRoot%\\bin"},  // not expanded
+      {3, "\x00\xFF\x10"s, "00FF10"},
+      {3, ""s, ""},
+      {4, "\x2A\x01\x00\x80"s, "2147483946"},
+      {7, "one\0two\0\0"s, "one\r\ntwo"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RegistryValueText(c.type, c.bytes), c.text) << c.type;
+    EXPECT_EQ(RegistryValueBytes(c.type, c.text), c.bytes) << c.type;
+  }
+}
+
+TEST(RegistryValueText, ValuesTheTextualFormsCannotCarry) {
+  EXPECT_EQ(RegistryValueText(11, "\1\2\3\4\5\6\7\x08"s), std::nullopt);  // a 64-bit number
+  EXPECT_EQ(RegistryValueText(0, ""s), std::nullopt);
+  EXPECT_EQ(RegistryValueText(4, "\1\2"s), std::nullopt);
+  EXPECT_EQ(RegistryValueBytes(11, "1"), std::nullopt);
+  // Forms whose text gives other bytes back: the caller keeps the bytes.
+  EXPECT_NE(RegistryValueBytes(1, *RegistryValueText(1, "no terminator"s)), "no terminator"s);
+  EXPECT_NE(RegistryValueBytes(7, *RegistryValueText(7, "a\0"s)), "a\0"s);
 }
 
 }  // namespace

@@ -7,10 +7,14 @@
 #include "database/variable_access.h"
 #include "install/win/action_list.h"
 #include "install/win/component_program.h"
+#include "install/win/environment_step.h"
 #include "install/win/font_step.h"
+#include "install/win/ini_step.h"
+#include "install/win/registry_step.h"
 #include "install/win/server_step.h"
 #include "install/win/shortcut_step.h"
 #include "platform/win/message_box.h"
+#include "script/references.h"
 
 namespace cv {
 
@@ -54,6 +58,24 @@ bool EngineInstallHost::InstallShortcut(TcvComponent&, TcvShortcut& item) {
   cv::InstallShortcut(ActionList(),
                       ResolveShortcut(item, [&](const std::string& text) { return Resolve(text); }));
   return true;
+}
+
+ItemResult EngineInstallHost::InstallRegistryItem(TcvComponent&, TcvReg& item) {
+  return cv::InstallRegistryItem(
+      ActionList(), item, [&](const std::string& text) { return Resolve(text); }, ShowErrorBox);
+}
+
+ItemResult EngineInstallHost::InstallIniItem(TcvComponent&, TcvIni& item) {
+  return cv::InstallIniItem(
+      ActionList(), item, [&](const std::string& text) { return Resolve(text); }, ShowErrorBox);
+}
+
+bool EngineInstallHost::SetEnvironmentVariables() {
+  const auto resolve = [](TXMLObject* context, const std::string& text) {
+    return ExpandReferences(context, 0, text, true, true, false);
+  };
+  return SetEnvironmentItems(database_, ActionList(),
+                             {resolve, ShowErrorBox, BroadcastEnvironmentChange});
 }
 
 }  // namespace cv

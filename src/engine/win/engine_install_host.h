@@ -28,6 +28,9 @@ class EngineInstallHost : public InstallRunHost {
   bool RegisterServers() override;
   bool RegisterFonts() override;
   bool InstallShortcut(TcvComponent& component, TcvShortcut& item) override;
+  ItemResult InstallRegistryItem(TcvComponent& component, TcvReg& item) override;
+  ItemResult InstallIniItem(TcvComponent& component, TcvIni& item) override;
+  bool SetEnvironmentVariables() override;
 
  private:
   SetupOperations& operations_;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "database/main_database.h"
 #include "database/variable_access.h"
 #include "install/registry_key_parent.h"
@@ -11,6 +13,7 @@
 #include "platform/case_map.h"
 #include "platform/ini_cache.h"
 #include "platform/paths.h"
+#include "platform/registry_text.h"
 #include "platform/unique_name.h"
 #include "platform/win/file_system.h"
 #include "platform/win/message_box.h"
@@ -91,9 +94,17 @@ void RollbackFile(TInstallFile& file) {
   if (!file.BackupFileName.empty()) DeleteFileForced(file.BackupFileName);
 }
 
+// The value comes back with its type and its bytes: from OldData when the
+// textual form could not carry them, else from OldValue.
 void RollbackReg(const TInstallReg& reg) {
   RegDeleteValuePath(reg.Key, reg.Param);
-  if (reg.Existed) RegWriteTyped(reg.Key, reg.Param, static_cast<DWORD>(reg.OldType), reg.OldValue);
+  if (!reg.Existed) return;
+  const auto type = static_cast<DWORD>(reg.OldType);
+  if (!reg.OldData.empty() || !RegistryValueBytes(type, reg.OldValue)) {
+    RegWriteBytes(reg.Key, reg.Param, type, RegistryBinaryFromText(reg.OldData));
+  } else {
+    RegWriteTyped(reg.Key, reg.Param, type, reg.OldValue);
+  }
 }
 
 bool CreateRegistryKey(const std::string& path) {
@@ -170,6 +181,17 @@ void AddKeyChain(TInstallActions& list, const std::string& pathIn, bool record) 
   if (parent == path) return;
   AddKeyChain(list, parent, record);
   if (CreateRegistryKey(path) && record) AddAction<TInstallRegKey>(list).Key = path;
+}
+
+void RecordRegistryValue(TInstallReg& reg) {
+  DWORD type = 0;
+  std::string data;
+  reg.Existed = RegReadBytes(reg.Key, reg.Param, type, data);
+  if (!reg.Existed) return;
+  reg.OldType = static_cast<std::int32_t>(type);
+  const std::optional<std::string> text = RegistryValueText(type, data);
+  reg.OldValue = text.value_or(std::string());
+  if (!text || RegistryValueBytes(type, *text) != data) reg.OldData = RegistryBinaryToText(data);
 }
 
 void ScheduleReplacements(const TInstallActions& list) {

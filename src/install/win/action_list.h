@@ -35,6 +35,12 @@ TInstallFile* FindFile(const TInstallActions& list, const std::string& path);
 void AddFolderChain(TInstallActions& list, const std::string& path, bool record);
 void AddKeyChain(TInstallActions& list, const std::string& path, bool record);
 
+// Notes the value `Param` of `Key` as it is now in `reg`: Existed, OldType,
+// OldValue in its textual form (an expandable string as stored, so that its
+// references come back as references) and, when that form would not give
+// the same bytes back, OldData. Nothing but Existed false for a missing one.
+void RecordRegistryValue(TInstallReg& reg);
+
 // For every pending file: at the next start its new content replaces it, or,
 // with no new content, it is deleted.
 void ScheduleReplacements(const TInstallActions& list);

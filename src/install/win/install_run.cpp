@@ -34,6 +34,9 @@ bool ReportStepNotBuilt(const char* what) {
   return false;
 }
 
+ItemResult AsItemResult(bool ok) { return ok ? ItemResult::Done : ItemResult::Failed; }
+ItemResult AsItemResult(ItemResult result) { return result; }
+
 std::int32_t Ordinal(auto value) { return static_cast<std::int32_t>(value); }
 
 std::int32_t WhenStartCode(TcvWhenStart when) {
@@ -190,9 +193,10 @@ bool Run::Items(std::unique_ptr<List> TcvComponent::*list, int statusString, Val
       ShowStatus(status, std::get<std::string>(before[1]));
       if (SendRunEvent(EV_BEFOREPROCESSITEM, before) != 0) continue;
       // A plug-in may have changed variables: the values are resolved again.
-      const bool ok = work(component, item);
+      const ItemResult result = AsItemResult(work(component, item));
+      if (result == ItemResult::Skipped) continue;
       SendRunEvent(EV_AFTERPROCESSITEM, values(item));
-      if (!ok) return false;
+      if (result == ItemResult::Failed) return false;
     }
     if (host_.ResumePending()) break;
   }
@@ -517,12 +521,12 @@ bool InstallRunHost::RegisterServers() {
          ReportStepNotBuilt("Registering COM servers");
 }
 
-bool InstallRunHost::InstallRegistryItem(TcvComponent&, TcvReg&) {
-  return ReportStepNotBuilt("Writing registry values");
+ItemResult InstallRunHost::InstallRegistryItem(TcvComponent&, TcvReg&) {
+  return AsItemResult(ReportStepNotBuilt("Writing registry values"));
 }
 
-bool InstallRunHost::InstallIniItem(TcvComponent&, TcvIni&) {
-  return ReportStepNotBuilt("Writing ini entries");
+ItemResult InstallRunHost::InstallIniItem(TcvComponent&, TcvIni&) {
+  return AsItemResult(ReportStepNotBuilt("Writing ini entries"));
 }
 
 bool InstallRunHost::RegisterFonts() {

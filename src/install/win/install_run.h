@@ -23,6 +23,11 @@ enum class InstallStep : std::int32_t {
   RunApps = 6,
 };
 
+// What became of one registry or ini item: done (EV_AFTERPROCESSITEM
+// follows), left alone because its value is there and must not be
+// overwritten (nothing follows), or failed (the step ends).
+enum class ItemResult { Done, Skipped, Failed };
+
 // What the run needs from the engine and from the steps that other parts of
 // the installation engine provide. The step operations of this class report
 // "... is not available in this build." and fail when they have work to do;
@@ -62,8 +67,8 @@ class InstallRunHost {
   // "Uninstall.exe" and "gacutil.exe" beside the log.
   virtual bool CopyUninstallerFiles();
   virtual bool RegisterServers();
-  virtual bool InstallRegistryItem(TcvComponent& component, TcvReg& item);
-  virtual bool InstallIniItem(TcvComponent& component, TcvIni& item);
+  virtual ItemResult InstallRegistryItem(TcvComponent& component, TcvReg& item);
+  virtual ItemResult InstallIniItem(TcvComponent& component, TcvIni& item);
   virtual bool RegisterFonts();
   virtual bool InstallShortcut(TcvComponent& component, TcvShortcut& item);
   virtual bool SetEnvironmentVariables();

@@ -15,10 +15,15 @@ namespace cv {
 
 namespace {
 
-HKEY EnvironmentRoot(bool system) { return system ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+std::string EnvironmentPath(bool system) {
+  return system ? std::string("HKLM\\") + kSystemEnvironmentKey
+                : std::string("HKCU\\") + kUserEnvironmentKey;
+}
 
-const char* EnvironmentKey(bool system) {
-  return system ? kSystemEnvironmentKey : kUserEnvironmentKey;
+// Through the registry facade's root table, so that a test's sandbox holds
+// the variables it changes.
+ResolvedRegistryKey EnvironmentLocation(bool system) {
+  return ResolveRegistryPath(EnvironmentPath(system));
 }
 
 // The whole file, or false when it cannot be opened or read.
@@ -96,30 +101,30 @@ std::string ExpandEnvironmentText(const std::string& text) {
 std::string GetEnvVar(const std::string& name, bool system, bool expand) {
   if (name.empty()) return {};
   if (!SystemInfo().IsNT()) return ProcessEnvVar(name);
-  const HKEY root = EnvironmentRoot(system);
-  const char* key = EnvironmentKey(system);
-  switch (RegistryValueType(root, key, name)) {
+  const ResolvedRegistryKey location = EnvironmentLocation(system);
+  switch (RegistryValueType(location.root, location.subkey, name)) {
     case REG_EXPAND_SZ: {
-      const std::string stored = ReadRegistryString(root, key, name);
+      const std::string stored = ReadRegistryString(location.root, location.subkey, name);
       return expand ? ExpandEnvironmentText(stored) : stored;
     }
-    case REG_SZ: return ReadRegistryString(root, key, name);
+    case REG_SZ: return ReadRegistryString(location.root, location.subkey, name);
     default:
       // Any other type (a number, bytes, lines) in its textual form.
-      return RegReadString(std::string(system ? "HKLM\\" : "HKCU\\") + key, name, "");
+      return RegReadString(EnvironmentPath(system), name, "");
   }
 }
 
 bool SetEnvVar(const std::string& name, const std::string& value, bool system) {
   if (name.empty()) return false;
   if (!SystemInfo().IsNT()) return SetAutoexecVariable(name, value);
-  const HKEY root = EnvironmentRoot(system);
-  const char* key = EnvironmentKey(system);
-  if (value.empty()) return DeleteRegistryValue(root, key, name);
+  const ResolvedRegistryKey location = EnvironmentLocation(system);
+  if (value.empty()) return DeleteRegistryValue(location.root, location.subkey, name);
   // A value such as "%SystemRoot%\bin" must stay expandable, or Windows would
   // hand programs the reference instead of the folder.
-  const DWORD type = RegistryValueType(root, key, name) == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ;
-  return WriteRegistryString(root, key, name, value, type);
+  const DWORD type = RegistryValueType(location.root, location.subkey, name) == REG_EXPAND_SZ
+                         ? REG_EXPAND_SZ
+                         : REG_SZ;
+  return WriteRegistryString(location.root, location.subkey, name, value, type);
 }
 
 bool RewriteAutoexec(const std::string& autoexecPath, const std::string& newPath,

@@ -8,7 +8,8 @@
 namespace cv {
 
 // Where the NT family keeps the variables, under HKEY_LOCAL_MACHINE (the
-// machine's) and HKEY_CURRENT_USER (the user's).
+// machine's) and HKEY_CURRENT_USER (the user's); reached through the
+// registry facade's roots, so a test's RegistryRootRedirect holds them.
 inline constexpr const char* kSystemEnvironmentKey =
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 inline constexpr const char* kUserEnvironmentKey = "Environment";

@@ -144,6 +144,16 @@ std::string RegReadString(const std::string& path, const std::string& name,
   }
 }
 
+bool RegReadBytes(const std::string& path, const std::string& name, DWORD& type,
+                  std::string& data) {
+  return ReadValue(path, name, type, data);
+}
+
+bool RegWriteBytes(const std::string& path, const std::string& name, DWORD type,
+                   const std::string& data) {
+  return WriteValue(path, name, type, data);
+}
+
 bool RegWriteTyped(const std::string& path, const std::string& name, DWORD type,
                    const std::string& text) {
   switch (type) {

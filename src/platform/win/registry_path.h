@@ -43,7 +43,15 @@ DWORD RegReadDword(const std::string& path, const std::string& name, DWORD defau
 std::string RegReadString(const std::string& path, const std::string& name,
                           const std::string& defaultValue);
 
+// The value's type and its bytes exactly as stored; false when the key or
+// the value is missing or cannot be read.
+bool RegReadBytes(const std::string& path, const std::string& name, DWORD& type,
+                  std::string& data);
+
 // Every write creates the key and its missing parents first.
+// `data` stored as the value's bytes with the given type.
+bool RegWriteBytes(const std::string& path, const std::string& name, DWORD type,
+                   const std::string& data);
 // `type` 1, 2, 3, 4 or 7 converts `text` from its textual form; any other
 // type writes nothing and fails.
 bool RegWriteTyped(const std::string& path, const std::string& name, DWORD type,

@@ -53,7 +53,7 @@ TEST(PlantedDlls, AreNeverLoadedFromTheSetupFolderOrTheCurrentFolder) {
   // The run went past the protected-file check and the presetup, which use
   // sfc.dll and the unpack library, to the first part not built yet.
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].Text, "Writing registry values is not available in this build.");
+  EXPECT_EQ(boxes[0].Text, "Creating shortcuts is not available in this build.");
   for (const char* name : kPlanted) {
     EXPECT_FALSE(test::PathExists(place.Path() + name + ".loaded")) << "beside the setup: " << name;
     EXPECT_FALSE(test::PathExists(current.Path() + name + ".loaded")) << "current folder: " << name;

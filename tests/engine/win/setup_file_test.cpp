@@ -12,6 +12,7 @@
 
 #include "child_process.h"
 #include "dialog_watcher.h"
+#include "platform/win/registry_path.h"
 #include "same_bytes.h"
 #include "setup_files.h"
 #include "temp_folder.h"
@@ -21,8 +22,10 @@ namespace {
 
 constexpr DWORD kNoProcess = 0xFFFFFFFF;
 constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
-// Where the example's run ends for now: the installation run's space check.
-constexpr char kStopText[] = "Writing registry values is not available in this build.";
+// Where the example's run ends for now: the installation run's shortcut step.
+constexpr char kStopText[] = "Creating shortcuts is not available in this build.";
+// What the example's registry item writes before that.
+constexpr char kExampleKey[] = "HKCU\\Software\\Corvane Example";
 
 using test::Quoted;
 
@@ -85,8 +88,14 @@ TEST(EngineProgram, CarriesNoCabinetSignatureOfItsOwn) {
 
 TEST_F(SetupFileTest, TheExampleRunsUntilThePartsNotBuiltYet) {
   ASSERT_EQ(Build("--timestamp 2024-01-01"), 0u);
-  const test::SeenDialog box = RunSetup(ExpectPreparedPackage);
+  ASSERT_FALSE(RegKeyExists(kExampleKey));
+  const test::SeenDialog box = RunSetup([](const std::string& work) {
+    ExpectPreparedPackage(work);
+    // The registry step is done by the time the shortcut step stops the run.
+    EXPECT_TRUE(RegValueExists(std::string(kExampleKey) + "\\Hello", "InstallPath"));
+  });
   EXPECT_EQ(box.Text, kStopText);
+  EXPECT_FALSE(RegKeyExists(kExampleKey)) << "rolled back with the keys it made";
 }
 
 TEST_F(SetupFileTest, ScrambledAndPasswordProtectedPackagesPrepareTheSameWay) {

@@ -18,7 +18,11 @@
 #include "install/install_log.h"
 #include "install/install_progress.h"
 #include "install/win/action_list.h"
+#include "install/win/environment_step.h"
+#include "install/win/ini_step.h"
+#include "install/win/registry_step.h"
 #include "platform/ini_cache.h"
+#include "platform/win/environment.h"
 #include "platform/win/registry_path.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
@@ -111,24 +115,28 @@ class TestHost : public InstallRunHost {
     return Done("copy");
   }
   bool RegisterServers() override { return Done("servers"); }
-  bool InstallRegistryItem(TcvComponent&, TcvReg& item) override {
+  ItemResult InstallRegistryItem(TcvComponent&, TcvReg& item) override {
+    if (realSteps) return cv::InstallRegistryItem(ActionList(), item, Resolver(), Box());
     const std::string key = Resolve(item.Key);
     AddKeyChain(ActionList(), key, true);
     auto& action = AddAction<TInstallReg>(ActionList());
     action.Key = key;
     action.Param = Resolve(item.Param);
     RegWriteString(key, action.Param, Resolve(item.Value));
-    return Done("registry");
+    return Outcome(Done("registry"));
   }
-  bool InstallIniItem(TcvComponent&, TcvIni& item) override {
+  ItemResult InstallIniItem(TcvComponent&, TcvIni& item) override {
+    if (realSteps) return cv::InstallIniItem(ActionList(), item, Resolver(), Box());
     const std::string file = Resolve(item.IniFile);
-    if (!FindFile(ActionList(), file) && !AddFile(ActionList(), file, {}, false)) return false;
+    if (!FindFile(ActionList(), file) && !AddFile(ActionList(), file, {}, false)) {
+      return ItemResult::Failed;
+    }
     auto& action = AddAction<TInstallIni>(ActionList());
     action.IniFile = file;
     action.Section = item.Section;
     action.Param = item.Param;
     IniWriteValue(file, item.Section, item.Param, Resolve(item.Value));
-    return Done("ini");
+    return Outcome(Done("ini"));
   }
   bool RegisterFonts() override { return Done("fonts"); }
   bool InstallShortcut(TcvComponent&, TcvShortcut& item) override {
@@ -138,7 +146,25 @@ class TestHost : public InstallRunHost {
     WriteFileBytes(link, "link");
     return Done("shortcuts");
   }
-  bool SetEnvironmentVariables() override { return Done("environment"); }
+  bool SetEnvironmentVariables() override {
+    if (realSteps) {
+      const auto resolve = [](TXMLObject* context, const std::string& text) {
+        return ExpandText(context, 0, text);
+      };
+      SetEnvironmentItems(*database, ActionList(), {resolve, Box(), [this] { ++announced; }});
+    }
+    return Done("environment");
+  }
+  // The steps themselves instead of their stand-ins.
+  bool realSteps = false;
+  std::vector<std::string> boxes;
+  int announced = 0;
+  ResolveText Resolver() {
+    return [this](const std::string& text) { return Resolve(text); };
+  }
+  ErrorBoxRoutine Box() {
+    return [this](const std::string&, const std::string& text) { boxes.push_back(text); };
+  }
   bool RunProgram(TcvComponent&, TcvRunApp& item) override {
     programs.push_back(Resolve(item.CmdLine));
     return Done("program");
@@ -148,6 +174,7 @@ class TestHost : public InstallRunHost {
     return Done("registration");
   }
 
+  static ItemResult Outcome(bool ok) { return ok ? ItemResult::Done : ItemResult::Failed; }
   bool Done(const std::string& step) {
     steps.push_back(step);
     return step != failAt;
@@ -577,6 +604,60 @@ TEST_F(InstallRunTest, UninstallerFolderIsCreatedAndRolledBack) {
   EXPECT_EQ(ReadFileBytes(target_.Path() + "Setup\\Uninst\\Uninstall.exe"), "bare engine");
   RollbackAll(ActionList());
   EXPECT_FALSE(PathExists(target_.Path() + "Setup"));
+}
+
+}  // namespace
+}  // namespace cv
+
+namespace cv {
+namespace {
+
+// The registry, ini and environment steps inside the run: a value that must
+// not be overwritten is left alone without EV_AFTERPROCESSITEM, what was
+// written is logged for the uninstaller, and a rollback after the run gives
+// everything back.
+TEST_F(InstallRunTest, RegistryIniAndEnvironmentStepsAreLoggedAndRolledBack) {
+  host_.realSteps = true;
+  const std::string reg = "HKLM\\Software\\Acme\\Settings";
+  ASSERT_TRUE(RegWriteString(reg, "One", "user's"));
+  TcvComponent& component = *host_.database->Components->Component(0);
+  component.Registry->ItemAs<TcvReg>(0)->Flags = TcvFlags{TcvFlag::dont_overwrite};
+  auto path = TcvVariable::New();
+  path->VarType = TcvVarType::vtEnvVar;
+  path->Name = "Path";
+  path->Value = "%InstallPath%bin";
+  path->Flags = TcvFlags{TcvFlag::add_path, TcvFlag::sys_envvar};
+  host_.database->Variables->Add(std::move(path));
+  ASSERT_TRUE(SetEnvVar("Path", "C:\\Windows", true));
+
+  ASSERT_TRUE(InstallRun(host_));
+  EXPECT_TRUE(host_.boxes.empty());
+  const auto items = events_.Items();
+  const auto count = [&](const std::string& event, const std::string& name) {
+    return std::count(items.begin(), items.end(), event + " 1," + reg + "," + name + ",Acme,0,0");
+  };
+  EXPECT_EQ(count("EV_BEFOREPROCESSITEM", "One"), 1);
+  EXPECT_EQ(count("EV_AFTERPROCESSITEM", "One"), 0);
+  EXPECT_EQ(count("EV_AFTERPROCESSITEM", "Two"), 1);
+  EXPECT_EQ(RegReadString(reg, "One", ""), "user's");
+  EXPECT_EQ(RegReadString(reg, "Two", ""), "Acme");
+  EXPECT_EQ(IniReadValue(target_.Path() + "app.ini", "Main", "Added", ""), "2");
+  EXPECT_EQ(GetEnvVar("Path", true, false), "C:\\Windows;" + target_.Path() + "bin");
+  EXPECT_EQ(host_.announced, 1);
+
+  const std::string log = ReadFileBytes(target_.Path() + "install.log");
+  const std::string t = target_.Path();
+  EXPECT_NE(log.find("[AddReg]\r\nHKLM\\Software\\Acme\\Settings\\'Two'=\r\n\r\n"),
+            std::string::npos) << log;
+  EXPECT_NE(log.find("[AddIni]\r\n'" + t + "app.ini','Main','Added'=\r\n"), std::string::npos);
+  EXPECT_NE(log.find("[EnvVars]\r\nPath=1," + t + "bin\r\n"), std::string::npos);
+  EXPECT_EQ(log.find(t + "app.ini=\r\n"), std::string::npos) << "the user's ini file stays";
+
+  RollbackAll(ActionList());
+  EXPECT_EQ(ReadFileBytes(target_.Path() + "app.ini"), "[Main]\r\nKeep=1\r\n");
+  EXPECT_EQ(RegReadString(reg, "One", ""), "user's");
+  EXPECT_FALSE(RegValueExists(reg, "Two"));
+  EXPECT_EQ(GetEnvVar("Path", true, false), "C:\\Windows");
 }
 
 }  // namespace
