@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include "child_process.h"
+#include "platform/win/file_system.h"
+#include "platform/win/registry_path.h"
 
 namespace cv::test {
 
@@ -29,6 +33,17 @@ unsigned BuildSetupFile(const std::string& project, const std::string& setupFile
                        {});
   if (!builder.Started() || !builder.Wait(180000)) return 0xFFFFFFFFu;
   return builder.ExitCode();
+}
+
+std::string HelloExampleTraces::StartMenuFolder() {
+  char programs[MAX_PATH] = {};
+  SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE);
+  return std::string(programs) + "\\Corvane Hello\\";
+}
+
+void HelloExampleTraces::Remove() {
+  RegDeleteKeyPath("HKCU\\Software\\Corvane Example", true);
+  DeleteTree(StartMenuFolder(), true);
 }
 
 }  // namespace cv::test

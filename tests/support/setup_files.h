@@ -21,4 +21,18 @@ std::string ExampleFile(const std::string& relative);
 unsigned BuildSetupFile(const std::string& project, const std::string& setupFile,
                         const std::string& options = "", const std::string& engine = "");
 
+// What the hello example installs outside its own folder (its registry key
+// and its Start menu folder), removed when the object is made and again
+// when it goes, so that a test leaves the prefix as it found it.
+class HelloExampleTraces {
+ public:
+  HelloExampleTraces() { Remove(); }
+  HelloExampleTraces(const HelloExampleTraces&) = delete;
+  HelloExampleTraces& operator=(const HelloExampleTraces&) = delete;
+  ~HelloExampleTraces() { Remove(); }
+
+  static std::string StartMenuFolder();  // with trailing backslash
+  static void Remove();
+};
+
 }  // namespace cv::test

@@ -1,8 +1,8 @@
 // A real setup file: the example project built by cvbuild.exe around the
-// engine, started as a user would start it. The run gets as far as this build
-// goes (it stops when it would run the programs before the wizard's pages), with the package header read,
-// the presetup cabinet extracted by the unpack library, and the databases and
-// languages loaded.
+// engine, started as a user would start it. It installs silently: files, a
+// registry value, an ini entry and a shortcut; a failure on the way rolls
+// all of it back; broken and protected packages stop before anything is
+// installed.
 
 #include <windows.h>
 
@@ -22,9 +22,7 @@ namespace {
 
 constexpr DWORD kNoProcess = 0xFFFFFFFF;
 constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
-// Where the example's run ends for now: the installation run's shortcut step.
-constexpr char kStopText[] = "Creating shortcuts is not available in this build.";
-// What the example's registry item writes before that.
+// What the example's registry item writes.
 constexpr char kExampleKey[] = "HKCU\\Software\\Corvane Example";
 
 using test::Quoted;
@@ -39,10 +37,11 @@ class SetupFileTest : public ::testing::Test {
 
   // Runs the setup file and holds its first box; `whileShown` looks at the
   // work folder meanwhile. Answers the box.
-  test::SeenDialog RunSetup(const std::function<void(const std::string& work)>& whileShown) {
+  test::SeenDialog RunSetup(const std::function<void(const std::string& work)>& whileShown,
+                            const std::string& options = "") {
     test::DialogWatcher watcher(kNoProcess);
     watcher.Hold(true);
-    test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+    test::ChildProcess setup(Quoted(Setup()) + options, {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
     EXPECT_TRUE(setup.Started());
     watcher.SetProcess(setup.Id());
     EXPECT_TRUE(watcher.WaitForCount(1, 120000));
@@ -70,8 +69,12 @@ class SetupFileTest : public ::testing::Test {
         << "the resume copy is the bare engine";
   }
 
-  test::TempFolder place_;  // where the setup file lies
-  test::TempFolder temp_;   // the engine's temporary root
+  std::string InstallOption() const { return " /var:InstallPath=" + target_.Path() + "Hello"; }
+
+  test::TempFolder place_;   // where the setup file lies
+  test::TempFolder temp_;    // the engine's temporary root
+  test::TempFolder target_;  // where the example is installed
+  test::HelloExampleTraces traces_;
 };
 
 // The unpack library finds a setup file's first cabinet by its signature; a
@@ -86,16 +89,52 @@ TEST(EngineProgram, CarriesNoCabinetSignatureOfItsOwn) {
   }
 }
 
-TEST_F(SetupFileTest, TheExampleRunsUntilThePartsNotBuiltYet) {
+TEST_F(SetupFileTest, TheExampleInstallsSilently) {
   ASSERT_EQ(Build("--timestamp 2024-01-01"), 0u);
-  ASSERT_FALSE(RegKeyExists(kExampleKey));
-  const test::SeenDialog box = RunSetup([](const std::string& work) {
-    ExpectPreparedPackage(work);
-    // The registry step is done by the time the shortcut step stops the run.
-    EXPECT_TRUE(RegValueExists(std::string(kExampleKey) + "\\Hello", "InstallPath"));
-  });
-  EXPECT_EQ(box.Text, kStopText);
+  test::DialogWatcher watcher(kNoProcess);
+  test::ChildProcess setup(Quoted(Setup()) + " /s" + InstallOption(),
+                           {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+  ASSERT_TRUE(setup.Started());
+  watcher.SetProcess(setup.Id());
+  ASSERT_TRUE(setup.Wait(120000));
+  EXPECT_EQ(setup.ExitCode(), 0u);
+  EXPECT_TRUE(watcher.Seen().empty()) << watcher.Seen()[0].Text;
+  EXPECT_TRUE(test::FolderEntries(temp_.Path()).empty()) << "the work folder was left";
+
+  const std::string installed = target_.Path() + "Hello\\";
+  EXPECT_EQ(test::ReadFileBytes(installed + "hello.txt"),
+            test::ReadFileBytes(test::ExampleFile("hello\\files\\bin\\hello.txt")));
+  EXPECT_TRUE(test::PathExists(installed + "readme.txt"));
+  EXPECT_FALSE(test::PathExists(installed + "docs")) << "the documentation is not in the typical install";
+  EXPECT_EQ(RegReadString(std::string(kExampleKey) + "\\Hello", "InstallPath", ""), installed);
+  char greeting[64] = {};
+  GetPrivateProfileStringA("Hello", "Greeting", "", greeting, sizeof greeting, (installed + "hello.ini").c_str());
+  EXPECT_STREQ(greeting, "Hello from the example");
+  EXPECT_TRUE(test::PathExists(test::HelloExampleTraces::StartMenuFolder() + "Readme.lnk"));
+}
+
+// The ini file is held open by another program when the ini step reaches
+// it: the run shows the error and everything installed before goes away.
+TEST_F(SetupFileTest, AFailingStepRollsBackWhatTheRunInstalled) {
+  ASSERT_EQ(Build(""), 0u);
+  const std::string installed = target_.Path() + "Hello\\";
+  ASSERT_TRUE(CreateDirectoryA(installed.c_str(), nullptr));
+  ASSERT_TRUE(test::WriteFileBytes(installed + "hello.ini", "[Other]\r\n"));
+  HANDLE held = CreateFileA((installed + "hello.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const test::SeenDialog box = RunSetup(
+      [&](const std::string& work) {
+        ExpectPreparedPackage(work);
+        EXPECT_TRUE(test::PathExists(installed + "hello.txt"));
+        EXPECT_TRUE(RegValueExists(std::string(kExampleKey) + "\\Hello", "InstallPath"));
+      },
+      InstallOption());
+  CloseHandle(held);
+  EXPECT_EQ(box.Text, "Error changing ini-file \"" + installed + "hello.ini\".");
   EXPECT_FALSE(RegKeyExists(kExampleKey)) << "rolled back with the keys it made";
+  EXPECT_EQ(test::FolderEntries(installed), std::vector<std::string>{"hello.ini"});
+  EXPECT_EQ(test::ReadFileBytes(installed + "hello.ini"), "[Other]\r\n");
 }
 
 TEST_F(SetupFileTest, ScrambledAndPasswordProtectedPackagesPrepareTheSameWay) {
