@@ -4,17 +4,20 @@
 // compressible and incompressible data, about 200 MB in all, packed by gcab
 // once stored and once in MSZIP. Every run writes the files to disk into a
 // fresh folder, after the previous run's output is removed and flushed, and
-// the two extractors take turns so that both see the same conditions; the
-// best of a few runs counts. The core's write calls are counted through its
-// file routines: their number shows the effect of its buffer sizes. The
-// processor seconds of each side are printed too: on a shared machine they
-// vary less than wall time.
+// the extractors take turns so that all see the same conditions; the median
+// of the runs counts. Each run is a process of its own (this program started
+// again for the core), so that its peak memory can be told: the core's
+// background writer must not cost much more than cabextract. The core's write
+// calls are counted through its file routines. The processor seconds of each
+// side are printed too: on a shared machine they vary less than wall time.
 
 #include <sys/resource.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_payload.h"
 #include "bench_timing.h"
 #include "unpack/extraction.h"
 #include "unpack/file_system.h"
@@ -33,91 +37,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using cv::bench::MakePayload;
+using cv::bench::Payload;
+using cv::bench::ReadFile;
+using cv::bench::SameFiles;
 
-constexpr int kSmallFiles = 2000;
-constexpr std::size_t kLargeFileSize = 40u * 1024 * 1024;
-constexpr int kLargeFiles = 3;
-constexpr int kRuns = 5;
-
-// A small, fast generator: the payload must be the same on every run.
-class Random {
- public:
-  explicit Random(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
-  std::uint64_t Next() {
-    state_ ^= state_ << 13;
-    state_ ^= state_ >> 7;
-    state_ ^= state_ << 17;
-    return state_;
-  }
-  std::size_t Below(std::size_t bound) { return static_cast<std::size_t>(Next() % bound); }
-
- private:
-  std::uint64_t state_;
-};
-
-void AppendText(std::string& bytes, std::size_t size, Random& random) {
-  static const char* const kWords[] = {"setup ",   "engine ",   "cabinet ", "folder\r\n",
-                                       "data ",    "package ",  "install ", "registry ",
-                                       "value=1 ", "<item/>\n", "path\\",   "version "};
-  const std::size_t end = bytes.size() + size;
-  while (bytes.size() < end) bytes += kWords[random.Below(12)];
-  bytes.resize(end);
-}
-
-void AppendNoise(std::string& bytes, std::size_t size, Random& random) {
-  const std::size_t start = bytes.size();
-  bytes.resize(start + size);
-  for (std::size_t i = 0; i < size; i += 8) {
-    const std::uint64_t word = random.Next();
-    std::memcpy(&bytes[start + i], &word, std::min<std::size_t>(8, size - i));
-  }
-}
-
-// Binary with structure: little records of a few varying fields and padding,
-// as in executables and resources; compresses well but not as text does.
-void AppendRecords(std::string& bytes, std::size_t size, Random& random) {
-  const std::size_t end = bytes.size() + size;
-  std::uint32_t counter = static_cast<std::uint32_t>(random.Next());
-  while (bytes.size() < end) {
-    char record[16] = {};
-    counter += 1 + static_cast<std::uint32_t>(random.Below(4));
-    std::memcpy(record, &counter, 4);
-    record[4] = static_cast<char>(random.Below(8));
-    bytes.append(record, sizeof record);
-  }
-  bytes.resize(end);
-}
-
-// Runs of text, noise and structured binary, each kind about a third.
-std::string MixedBytes(std::size_t size, std::uint64_t seed, std::size_t longestRun) {
-  Random random(seed);
-  std::string bytes;
-  bytes.reserve(size);
-  while (bytes.size() < size) {
-    const std::size_t run = std::min(size - bytes.size(), 512 + random.Below(longestRun));
-    switch (random.Below(3)) {
-      case 0: AppendText(bytes, run, random); break;
-      case 1: AppendNoise(bytes, run, random); break;
-      default: AppendRecords(bytes, run, random); break;
-    }
-  }
-  return bytes;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::error_code error;
-  const auto size = fs::file_size(path, error);
-  if (!in || error) return "<missing>";
-  std::string bytes(size, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
-  return bytes;
-}
+constexpr int kRuns = 7;
 
 int Run(const std::string& command) {
   const int status = std::system((command + " >/dev/null 2>&1").c_str());
@@ -179,46 +104,6 @@ std::int32_t CV_STDCALL Notify(std::int32_t type, void* record) {
   return type == cv::unpack::kCabinetNeeded ? -1 : 1;
 }
 
-struct Payload {
-  fs::path folder;
-  std::vector<std::string> names;
-  std::size_t bytes = 0;
-};
-
-Payload MakePayload(const fs::path& folder) {
-  Payload payload;
-  payload.folder = folder;
-  fs::create_directories(folder);
-  Random sizes(7);
-  for (int i = 0; i < kSmallFiles; ++i) {
-    const std::size_t size = 1024 + sizes.Below(63 * 1024 + 1);
-    // Small files are mostly of one kind: short runs mix them within a file.
-    const std::size_t longestRun = (i % 4 == 0) ? 2048 : 16384;
-    char name[32];
-    std::snprintf(name, sizeof name, "file%04d.%s", i, i % 3 == 0 ? "txt" : "dat");
-    WriteFile(folder / name, MixedBytes(size, 1000 + static_cast<std::uint64_t>(i), longestRun));
-    payload.names.push_back(name);
-    payload.bytes += size;
-  }
-  for (int i = 0; i < kLargeFiles; ++i) {
-    const std::string name = "large" + std::to_string(i) + ".bin";
-    WriteFile(folder / name, MixedBytes(kLargeFileSize, 50 + static_cast<std::uint64_t>(i), 1 << 20));
-    payload.names.push_back(name);
-    payload.bytes += kLargeFileSize;
-  }
-  return payload;
-}
-
-// Every file of the payload, byte for byte, in an output folder.
-bool SameFiles(const Payload& payload, const fs::path& output) {
-  for (const auto& name : payload.names) {
-    if (ReadFile(payload.folder / name) != ReadFile(output / name)) {
-      std::printf("unpack_bench: %s differs in %s\n", name.c_str(), output.string().c_str());
-      return false;
-    }
-  }
-  return true;
-}
 
 // A fresh, empty output folder whose predecessor's data is no longer being
 // written back while the next run is timed.
@@ -228,68 +113,133 @@ void FreshFolder(const fs::path& folder) {
   fs::create_directories(folder);
 }
 
-// Processor seconds (user and system) used so far by this process, or by its
-// finished children. Less disturbed than wall time when other work shares
-// the machine: waiting for a processor is not counted.
-double CpuSeconds(int who) {
+// One finished process: its wall time, processor time, peak memory and
+// what it printed.
+struct ProcessRun {
+  bool ok = false;
+  double wall = 0;
+  double cpu = 0;
+  double peakMb = 0;
+  std::string output;
+};
+
+ProcessRun RunProcess(const std::vector<std::string>& arguments) {
+  ProcessRun run;
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) return run;
+  std::vector<char*> argv;
+  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipeEnds[1], STDOUT_FILENO);
+    ::dup2(pipeEnds[1], STDERR_FILENO);
+    ::close(pipeEnds[0]);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(pipeEnds[1]);
+  if (child < 0) {
+    ::close(pipeEnds[0]);
+    return run;
+  }
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
+    run.output.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(pipeEnds[0]);
+  int status = 0;
   rusage usage{};
-  ::getrusage(who, &usage);
+  if (::wait4(child, &status, 0, &usage) != child) return run;
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   const auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  run.wall = elapsed.count();
+  run.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  run.peakMb = usage.ru_maxrss / 1024.0;  // kilobytes on Linux
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return run;
 }
 
-// Wall time of `work`, and the processor time `who` spent on it.
-double Timed(int who, double& cpu, const std::function<void()>& work) {
-  const double before = CpuSeconds(who);
-  const double wall = cv::bench::BestSeconds(1, work);
-  cpu = std::min(cpu, CpuSeconds(who) - before);
-  return wall;
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
+
+// The runs of one extractor.
+struct Runs {
+  std::vector<double> wall;
+  std::vector<double> cpu;
+  std::vector<double> peakMb;
+  void Add(const ProcessRun& run) {
+    wall.push_back(run.wall);
+    cpu.push_back(run.cpu);
+    peakMb.push_back(run.peakMb);
+  }
+};
 
 struct Timing {
-  double core = 1e9;
-  double scrambled = 1e9;
-  double tool = 1e9;
-  double coreCpu = 1e9;
-  double scrambledCpu = 1e9;
-  double toolCpu = 1e9;
+  Runs core;
+  Runs scrambled;
+  Runs tool;
   long writes = 0;
   bool ok = true;
 };
 
-Timing Measure(const Payload& payload, const fs::path& root, const std::string& cabinet,
-               const std::string& container) {
+// This program, started again to extract one cabinet with the core.
+ProcessRun RunCore(const std::string& self, const std::string& cabinet, bool scrambled,
+                   const fs::path& output, long& writes) {
+  ProcessRun run = RunProcess({self, "--extract", cabinet, scrambled ? "1" : "0", output.string()});
+  writes = std::atol(run.output.c_str());
+  return run;
+}
+
+Timing Measure(const std::string& self, const Payload& payload, const fs::path& root,
+               const std::string& cabinet, const std::string& container) {
   Timing timing;
   const fs::path coreOut = root / "out-core";
   const fs::path toolOut = root / "out-cabextract";
-  CountingFileSystem files;
   for (int run = 0; run < kRuns; ++run) {
     FreshFolder(coreOut);
-    gOutput = coreOut.string() + "/";
-    files.writes = 0;
-    timing.core = std::min(timing.core, Timed(RUSAGE_SELF, timing.coreCpu, [&] {
-      cv::unpack::Extraction extraction(cabinet, 0, false, files);
-      timing.ok = extraction.Enumerate(&Notify, nullptr) == 1 && timing.ok;
-    }));
-    timing.writes = files.writes;
+    const ProcessRun core = RunCore(self, cabinet, false, coreOut, timing.writes);
+    timing.ok = core.ok && timing.ok;
+    timing.core.Add(core);
     if (run == 0) timing.ok = SameFiles(payload, coreOut) && timing.ok;
 
     FreshFolder(coreOut);
-    timing.scrambled = std::min(timing.scrambled, Timed(RUSAGE_SELF, timing.scrambledCpu, [&] {
-      cv::unpack::Extraction extraction(container, 0, true, files);
-      timing.ok = extraction.Enumerate(&Notify, nullptr) == 1 && timing.ok;
-    }));
+    long scrambledWrites = 0;
+    const ProcessRun scrambled = RunCore(self, container, true, coreOut, scrambledWrites);
+    timing.ok = scrambled.ok && timing.ok;
+    timing.scrambled.Add(scrambled);
     if (run == 0) timing.ok = SameFiles(payload, coreOut) && timing.ok;
 
     FreshFolder(toolOut);
-    timing.tool = std::min(timing.tool, Timed(RUSAGE_CHILDREN, timing.toolCpu, [&] {
-      timing.ok = Run("cabextract -q -d '" + toolOut.string() + "' '" + cabinet + "'") == 0 && timing.ok;
-    }));
+    const ProcessRun tool = RunProcess({"cabextract", "-q", "-d", toolOut.string(), cabinet});
+    timing.ok = tool.ok && timing.ok;
+    timing.tool.Add(tool);
     if (run == 0) timing.ok = SameFiles(payload, toolOut) && timing.ok;
   }
   fs::remove_all(coreOut);
   fs::remove_all(toolOut);
   return timing;
+}
+
+void Report(const char* what, std::size_t bytes, const Runs& runs) {
+  cv::bench::ReportThroughput(what, bytes, Median(runs.wall));
+  std::printf("%-12s processor %.3f s, peak memory %.1f MB\n", "", Median(runs.cpu),
+              Median(runs.peakMb));
+}
+
+// The child's side of RunCore: extracts a cabinet into a folder and prints
+// the number of write calls.
+int ExtractOnce(const std::string& cabinet, bool scrambled, const std::string& output) {
+  CountingFileSystem files;
+  gOutput = output + "/";
+  cv::unpack::Extraction extraction(cabinet, 0, scrambled, files);
+  const bool ok = extraction.Enumerate(&Notify, nullptr) == 1;
+  std::printf("%ld\n", files.writes);
+  return ok ? 0 : 1;
 }
 
 // The cabinet's bytes scrambled behind a prefix, as it sits in a setup file.
@@ -304,7 +254,11 @@ void WriteContainer(const std::string& cabinet, const std::string& container) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--extract") {
+    return ExtractOnce(argv[2], std::string(argv[3]) == "1", argv[4]);
+  }
+  const std::string self = fs::canonical("/proc/self/exe").string();
   if (Run("command -v gcab") != 0 || Run("command -v cabextract") != 0) {
     std::printf("unpack_bench: gcab and cabextract are needed; skipped\n");
     return 0;
@@ -329,7 +283,7 @@ int main() {
     }
     WriteContainer(cabinet, container);
     std::printf("\n%s: cabinet of %.1f MB\n", kind, fs::file_size(cabinet) / 1e6);
-    const Timing timing = Measure(payload, root, cabinet, container);
+    const Timing timing = Measure(self, payload, root, cabinet, container);
     fs::remove(cabinet);
     fs::remove(container);
     if (!timing.ok) {
@@ -337,14 +291,18 @@ int main() {
       ok = false;
       break;
     }
-    cv::bench::ReportThroughput("core", payload.bytes, timing.core);
-    cv::bench::ReportThroughput("core scrambled", payload.bytes, timing.scrambled);
-    cv::bench::ReportThroughput("cabextract", payload.bytes, timing.tool);
+    std::printf("median of %d alternating runs, each a process of its own\n", kRuns);
+    Report("core", payload.bytes, timing.core);
+    Report("core scrambled", payload.bytes, timing.scrambled);
+    Report("cabextract", payload.bytes, timing.tool);
     std::printf("core write calls: %ld\n", timing.writes);
-    std::printf("ratio vs cabextract: %.2f\n", timing.tool / timing.core);
-    std::printf("scrambled ratio vs cabextract: %.2f\n", timing.tool / timing.scrambled);
-    std::printf("processor seconds: core %.3f, scrambled %.3f, cabextract %.3f (ratio %.2f)\n",
-                timing.coreCpu, timing.scrambledCpu, timing.toolCpu, timing.toolCpu / timing.coreCpu);
+    std::printf("ratio vs cabextract: %.2f\n", Median(timing.tool.wall) / Median(timing.core.wall));
+    std::printf("scrambled ratio vs cabextract: %.2f\n",
+                Median(timing.tool.wall) / Median(timing.scrambled.wall));
+    std::printf("processor ratio vs cabextract: %.2f\n",
+                Median(timing.tool.cpu) / Median(timing.core.cpu));
+    std::printf("peak memory: core %.1f MB, cabextract %.1f MB\n", Median(timing.core.peakMb),
+                Median(timing.tool.peakMb));
   }
   fs::remove_all(root);
   return ok ? 0 : 1;

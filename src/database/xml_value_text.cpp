@@ -1,6 +1,5 @@
 #include "database/xml_value_text.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -36,24 +35,16 @@ bool BooleanFromText(std::string_view text) { return text == "1"; }
 std::string BooleanToText(bool value) { return value ? "1" : "0"; }
 
 double FloatFromText(std::string_view text) {
-  text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return 0;
-  return value;
+  // Blanks and control characters around the number are allowed; anything
+  // that is not a finite decimal number reads as 0.
+  return StrToFloatDef(Trim(text), 0.0);
 }
 
 std::string FloatToText(double value) {
   if (!std::isfinite(value)) return "0";
   // Plain decimal notation with the fewest digits that read back to the same
-  // value: 100000 stays "100000", never "1e+05". The longest such text (the
-  // smallest subnormal) has about 330 characters.
-  char buffer[400];
-  const auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  if (error != std::errc()) return "0";
-  return std::string(buffer, end);
+  // value: 100000 stays "100000", never "1e+05".
+  return ShortestFixedText(value);
 }
 
 int EnumFromText(std::string_view text, std::string_view prefix,

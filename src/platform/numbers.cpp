@@ -1,7 +1,11 @@
 #include "platform/numbers.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <system_error>
 
@@ -109,17 +113,12 @@ double StrToFloatDef(std::string_view text, double defaultValue) {
   }
   if (i != text.size()) return defaultValue;
 
-  double value = 0;
-  const char* const end = text.data() + text.size();
-  const auto [ptr, ec] =
-      std::from_chars(text.data() + numberStart, end, value, std::chars_format::general);
-  if (ec == std::errc::result_out_of_range) {
+  const std::optional<double> value = ReadCheckedDecimal(text.substr(numberStart));
+  if (!value) {
     if (leadPower + exponent >= 0) return defaultValue;  // too large
-    value = 0;                                           // too small
-  } else if (ec != std::errc() || ptr != end) {
-    return defaultValue;
+    return negative ? -0.0 : 0.0;                        // too small
   }
-  return negative ? -value : value;
+  return negative ? -*value : *value;
 }
 
 namespace {
@@ -183,6 +182,55 @@ std::optional<std::uint32_t> TryStrToUInt32(std::string_view text) {
     return 0u - read->Magnitude;
   }
   return read->Magnitude;
+}
+
+std::optional<double> ReadCheckedDecimal(std::string_view text) {
+  const std::string copy(text);  // strtod needs the terminating zero
+  errno = 0;
+  const double value = std::strtod(copy.c_str(), nullptr);
+  // A result that is merely subnormal is still the nearest double; only one
+  // that overflowed or became zero is out of range.
+  if (errno == ERANGE && (std::isinf(value) || value == 0)) return std::nullopt;
+  return value;
+}
+
+std::string ShortestFixedText(double value) {
+  // The correctly rounded significant digits, fewest first, until they read
+  // back to the value ("%.*e" gives "d.ddde[sign]x").
+  char scientific[40];
+  for (int precision = 0; precision <= 16; ++precision) {
+    std::snprintf(scientific, sizeof scientific, "%.*e", precision, value);
+    if (std::strtod(scientific, nullptr) == value) break;
+  }
+  std::string_view text(scientific);
+  const bool negative = !text.empty() && text.front() == '-';
+  if (negative) text.remove_prefix(1);
+  const std::size_t e = text.find_first_of("eE");
+  std::string digits;
+  for (const char c : text.substr(0, e)) {
+    if (IsDigit(c)) digits.push_back(c);
+  }
+  const int exponent =
+      e == std::string_view::npos ? 0 : std::atoi(std::string(text.substr(e + 1)).c_str());
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  // The first digit stands for 10^exponent: place the point after digit
+  // exponent+1, padding with zeros on either side.
+  const long point = exponent + 1;
+  const long count = static_cast<long>(digits.size());
+  std::string result(negative ? 1 : 0, '-');
+  if (point <= 0) {
+    result.append("0.");
+    result.append(static_cast<std::size_t>(-point), '0');
+    result.append(digits);
+  } else if (point >= count) {
+    result.append(digits);
+    result.append(static_cast<std::size_t>(point - count), '0');
+  } else {
+    result.append(digits, 0, static_cast<std::size_t>(point));
+    result.push_back('.');
+    result.append(digits, static_cast<std::size_t>(point));
+  }
+  return result;
 }
 
 }  // namespace cv

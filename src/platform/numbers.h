@@ -56,4 +56,17 @@ std::optional<std::uint32_t> TryStrToUInt32(std::string_view text);
 // told from zero gives 0 (with its sign).
 double StrToFloatDef(std::string_view text, double defaultValue);
 
+// The double nearest to a decimal text already known to be of the form
+// digits[.digits][(e|E)[sign]digits] (either digit run may be empty, not
+// both), or nothing when its value is too large for a double or too small to
+// be told from zero. Read by the C library, which programs here keep in the
+// "C" locale: the standard library's own reader for this costs the shipped
+// engine 40 KB.
+std::optional<double> ReadCheckedDecimal(std::string_view text);
+
+// `value` (finite) in plain decimal notation with the fewest significant
+// digits that read back to the same double: 100000 gives "100000", never
+// "1e+05"; 0.1 gives "0.1"; -0.0 gives "-0".
+std::string ShortestFixedText(double value);
+
 }  // namespace cv

@@ -1,7 +1,7 @@
 #include "script/number_text.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/numbers.h"
 
@@ -13,11 +13,12 @@ std::string NumberToText(double value) {
   if (std::isnan(value)) throw EMathError("Invalid floating point operation");
   if (std::isinf(value)) throw EMathError("Floating point overflow");
   if (value == 0) return "0";  // also for -0
+  // Fifteen significant digits, in scientific notation only for very large
+  // or small values.
   char buffer[64];
-  const auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-  if (error != std::errc()) return "0";
-  return std::string(buffer, end);
+  const int length = std::snprintf(buffer, sizeof buffer, "%.15g", value);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) return "0";
+  return std::string(buffer, static_cast<std::size_t>(length));
 }
 
 }  // namespace cv

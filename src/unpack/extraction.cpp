@@ -128,8 +128,8 @@ mspack_file* SysOpen(mspack_system* self, const char* path, int mode) {
 }
 
 void SysClose(mspack_file* file) {
-  // The handle's destructor closes the file; nothing in it throws.
-  delete AsHandle(file);
+  Handle* handle = AsHandle(file);
+  handle->owner->CloseRoutine(handle);
 }
 
 int SysRead(mspack_file* file, void* buffer, int count) {
@@ -246,6 +246,7 @@ std::int32_t Extraction::Enumerate(NotifyCallback notify, DataHook hook) noexcep
     notify_ = notify;
     hook_ = hook;
     stopped_ = false;
+    writer_ = std::make_unique<BackgroundWriter>();
     hookedBlocks_.clear();
     located_.clear();
     const std::size_t split = container_.find_last_of("\\/");
@@ -255,6 +256,7 @@ std::int32_t Extraction::Enumerate(NotifyCallback notify, DataHook hook) noexcep
   } catch (...) {
     outcome = Outcome::Failed;
   }
+  writer_.reset();
   paths_.clear();
   hookedBlocks_.clear();
   located_.clear();
@@ -418,10 +420,13 @@ Extraction::Outcome Extraction::ExtractTo(mscabd_file* file, const std::string& 
   progress_.FileSize = file->length;
   discardOutput_ = discard;
   outputCreated_ = false;
+  writeFailed_ = false;
   extracting_ = true;
-  const int error = decompressor_->extract(decompressor_, file, discard ? "" : outputPath.c_str());
+  int error = decompressor_->extract(decompressor_, file, discard ? "" : outputPath.c_str());
   extracting_ = false;
   discardOutput_ = false;
+  // A write that failed after libmspack had handed it over shows only now.
+  if (error == MSPACK_ERR_OK && writeFailed_) error = MSPACK_ERR_WRITE;
   if (error == MSPACK_ERR_OK) return Outcome::Done;
   // A file that could not be completed is not left behind half written.
   if (outputCreated_) fileSystem_.Remove(outputPath);
@@ -534,11 +539,26 @@ int Extraction::WriteRoutine(Handle& handle, const void* data, int count) {
     stopped_ = true;
     return -1;
   }
-  const int written = handle.file->Write(data, count);
+  const bool last = progress_.BytesSoFar >= progress_.FileSize;
+  if (!writer_ || !writer_->Write(*handle.file, data, count, last)) {
+    writeFailed_ = true;
+    return -1;
+  }
   // libmspack never seeks in its output, but the kept position stays right
   // for it anyway.
-  if (written > 0) handle.position += written;
-  return written;
+  handle.position += count;
+  return count;
+}
+
+void Extraction::CloseRoutine(Handle* handle) {
+  // An output file is closed only after every write queued for it is done.
+  try {
+    if (handle->kind == Handle::Kind::Output && writer_ && !writer_->Finish()) writeFailed_ = true;
+  } catch (...) {
+    writeFailed_ = true;
+  }
+  // The handle's destructor closes the file; nothing in it throws.
+  delete handle;
 }
 
 }  // namespace cv::unpack

@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "unpack/background_writer.h"
 #include "unpack/file_system.h"
 #include "unpack/unpack_api.h"
 
@@ -59,6 +60,7 @@ class Extraction {
   Handle* OpenFileRoutine(const char* path, int mode);
   int ReadRoutine(Handle& handle, void* buffer, int count);
   int WriteRoutine(Handle& handle, const void* data, int count);
+  void CloseRoutine(Handle* handle);
 
  private:
   enum class Outcome { Done, Stopped, AskForFolder, Failed };
@@ -90,6 +92,10 @@ class Extraction {
   bool extracting_ = false;        // inside libmspack's extract
   bool discardOutput_ = false;     // the file is decoded but not written
   bool outputCreated_ = false;
+  bool writeFailed_ = false;       // a write to the output file failed
+  // Writes the output files while the next blocks are decoded; exists for
+  // the duration of one Enumerate call.
+  std::unique_ptr<BackgroundWriter> writer_;
   std::vector<std::unique_ptr<std::string>> paths_;  // names libmspack keeps pointers to
   std::set<std::pair<std::string, std::int64_t>> hookedBlocks_;
   // Where each cabinet joined to an earlier pass was found (by folded name).

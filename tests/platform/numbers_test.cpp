@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -221,6 +222,58 @@ TEST(TryStrToInt, SignedAndUnsignedReadingsOfTheSameSyntax) {
     EXPECT_EQ(TryStrToUInt32(c.text), c.pattern) << c.text;
     EXPECT_EQ(StrToIntDef(c.text, 99), c.signedValue.value_or(99)) << c.text;
   }
+}
+
+}  // namespace
+}  // namespace cv
+
+namespace cv {
+namespace {
+
+TEST(ShortestFixedText, PlainDecimalWithTheFewestDigitsThatReadBack) {
+  const struct {
+    double value;
+    std::string text;
+  } cases[] = {
+      {0.0, "0"},
+      {-0.0, "-0"},
+      {1.0, "1"},
+      {100000.0, "100000"},
+      {1e21, "1000000000000000000000"},
+      {0.1, "0.1"},
+      {-2.5, "-2.5"},
+      {123.456, "123.456"},
+      {1e-7, "0.0000001"},
+      {1.0 / 3.0, "0.3333333333333333"},
+      {0.1 + 0.2, "0.30000000000000004"},
+      {9007199254740993.0, "9007199254740992"},
+      {1.7976931348623157e308, "17976931348623157" + std::string(292, '0')},
+      {5e-324, "0." + std::string(323, '0') + "5"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ShortestFixedText(c.value), c.text) << c.text;
+  }
+}
+
+TEST(ShortestFixedText, EveryTextReadsBackToItsValue) {
+  std::uint64_t bits = 0x3FF0000000000001ull;
+  for (int i = 0; i < 2000; ++i) {
+    bits = bits * 6364136223846793005ull + 1442695040888963407ull;
+    double value;
+    const std::uint64_t finite = bits & 0x7FEFFFFFFFFFFFFFull;  // never infinity or NaN
+    std::memcpy(&value, &finite, sizeof value);
+    const std::string text = ShortestFixedText(value);
+    EXPECT_EQ(StrToFloatDef(text, -1), value) << text;
+  }
+}
+
+TEST(ReadCheckedDecimal, NearestDoubleOrNothingOutOfRange) {
+  EXPECT_EQ(ReadCheckedDecimal("2.5e1"), 25.0);
+  EXPECT_EQ(ReadCheckedDecimal(".5"), 0.5);
+  EXPECT_EQ(ReadCheckedDecimal("4.9406564584124654e-324"), 5e-324);  // subnormal is in range
+  EXPECT_EQ(ReadCheckedDecimal("0e99999"), 0.0);
+  EXPECT_EQ(ReadCheckedDecimal("1e400"), std::nullopt);
+  EXPECT_EQ(ReadCheckedDecimal("1e-400"), std::nullopt);
 }
 
 }  // namespace
