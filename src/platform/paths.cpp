@@ -47,4 +47,16 @@ std::string ChangeExtension(std::string_view path, std::string_view extension) {
   return out;
 }
 
+std::string CollapseBackslashes(std::string_view path) {
+  std::string out;
+  out.reserve(path.size());
+  const std::size_t network = path.substr(0, 2) == "\\\\" ? 2 : 0;
+  out.append(path.substr(0, network));
+  for (std::size_t i = network; i < path.size(); ++i) {
+    if (path[i] == '\\' && !out.empty() && out.back() == '\\') continue;
+    out += path[i];
+  }
+  return out;
+}
+
 }  // namespace cv

@@ -26,4 +26,9 @@ std::string ExtractFileName(std::string_view path);
 // replaced by `extension` (which includes its dot, or is empty).
 std::string ChangeExtension(std::string_view path, std::string_view extension);
 
+// The path with each run of backslashes made one, except the two that begin
+// a network path: "%InstallPath%\bin" with an install path that ends in a
+// backslash names its file in one form only.
+std::string CollapseBackslashes(std::string_view path);
+
 }  // namespace cv

@@ -37,6 +37,14 @@ TEST(ExtractFileName, EverythingAfterTheLastBackslash) {
   EXPECT_EQ(ExtractFileName("setup.exe"), "setup.exe");
 }
 
+TEST(CollapseBackslashes, OneBackslashBetweenNamesTwoBeforeAServer) {
+  EXPECT_EQ(CollapseBackslashes("C:\\Program Files\\App\\\\bin\\lib.dll"), "C:\\Program Files\\App\\bin\\lib.dll");
+  EXPECT_EQ(CollapseBackslashes("C:\\\\\\a\\"), "C:\\a\\");
+  EXPECT_EQ(CollapseBackslashes("\\\\server\\share\\\\x"), "\\\\server\\share\\x");
+  EXPECT_EQ(CollapseBackslashes("\\\\\\server"), "\\\\server");
+  EXPECT_EQ(CollapseBackslashes(""), "");
+}
+
 TEST(ChangeExtension, ReplacesTheLastExtensionOfTheFileName) {
   EXPECT_EQ(ChangeExtension("C:\\Setup\\setup.exe", ".sss"), "C:\\Setup\\setup.sss");
   EXPECT_EQ(ChangeExtension("archive.tar.gz", ".x"), "archive.tar.x");

@@ -210,7 +210,7 @@ MachineSnapshot TakeMachineSnapshot(const std::vector<std::string>& alsoExclude)
         "REG HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer",
         "REG HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib",
         "REG HKLM\\System\\CurrentControlSet\\Control\\ServiceCurrent",
-        "REG HKLM\\System\\CurrentControlSet\\Control\\Video"}) {
+        "REG HKLM\\System\\CurrentControlSet\\Control\\Video", "REG HKCU\\Console"}) {
     snapshot.Exclude(prefix);
   }
   for (const std::string& prefix : alsoExclude) snapshot.Exclude(prefix);

@@ -21,6 +21,7 @@ class ChildProcess {
 
   bool Started() const { return process_.hProcess != nullptr; }
   DWORD Id() const { return process_.dwProcessId; }
+  HANDLE Handle() const { return process_.hProcess; }
   // Waits for the end; false on time-out.
   bool Wait(DWORD timeoutMs);
   DWORD ExitCode() const;

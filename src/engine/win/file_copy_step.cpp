@@ -225,7 +225,7 @@ bool CopyStep::ExtractPackage(TcvPackage& package) {
 }
 
 std::string CopyStep::Destination(const std::string& sourceName, bool archive) const {
-  const std::string dst = host_.Resolve(item_->Dst);
+  const std::string dst = CollapseBackslashes(host_.Resolve(item_->Dst));
   if (!HasWildcards(item_->Src) && !HasWildcards(item_->Dst)) return dst;
   std::string relative;
   if (archive) {
@@ -546,6 +546,16 @@ bool CountSharedFile(const std::string& path, bool existed) {
   } else {
     count = 1;
   }
+  // The raised count is a change of this run: a rollback gives the earlier
+  // count back or takes the value away. The uninstaller goes by the log's
+  // [SharedFiles] entry, so nothing of this is logged.
+  const int first = ActionList().Count();
+  AddKeyChain(ActionList(), kSharedDllsKey, true);
+  auto& earlier = AddAction<TInstallReg>(ActionList());
+  earlier.Key = kSharedDllsKey;
+  earlier.Param = path;
+  RecordRegistryValue(earlier);
+  for (int i = first; i < ActionList().Count(); ++i) ActionList().Action(i)->Log = false;
   const bool ok = RegWriteDword(kSharedDllsKey, path, count);
   LogWrite(LogSection::SharedFiles, path, "");
   return ok;

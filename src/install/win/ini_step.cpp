@@ -51,6 +51,10 @@ ItemResult InstallIniItem(TInstallActions& list, const TcvIni& item, const Resol
     for (int i = before; i < list.Count(); ++i) {
       list.Action(i)->Log = !flags.Contains(TcvFlag::dont_log);
     }
+    // The cache writes the file later, where a failure goes unseen: a
+    // folder that cannot be made (a file of its name is in the way) fails
+    // the item now.
+    if (!FolderExists(ExcludeBackslash(ExtractFolder(file)))) return fail();
   }
   if (!FindFile(list, file)) {
     // A file the run creates is listed for the uninstaller; one that was
