@@ -4,7 +4,10 @@
 #include "engine/run_state.h"
 #include "engine/win/engine.h"
 #include "engine/win/file_copy_step.h"
+#include "install/install_log.h"
 #include "install/win/component_program.h"
+#include "install/win/old_references.h"
+#include "install/win/uninstall_registration.h"
 #include "platform/win/message_box.h"
 
 namespace cv {
@@ -36,6 +39,18 @@ bool EngineInstallHost::RunProgram(TcvComponent& component, TcvRunApp& item) {
   return RunComponentProgram(database_, Run().ResumePending, ActiveWindowOwner(), component.ID(),
                              index, item,
                              {Resolve(item.CmdLine), Resolve(item.Arg), Resolve(item.WorkDir)});
+}
+
+bool EngineInstallHost::RemoveOldReferences() { return cv::RemoveOldReferences(LogFileName()); }
+
+bool EngineInstallHost::RegisterUninstall() {
+  uninstallKey_ = RegisterUninstallKey(database_, SetupFileName(),
+                                       [&](const std::string& text) { return Resolve(text); });
+  return true;
+}
+
+bool EngineInstallHost::SaveSilentSettings() {
+  return WriteSilentSettings(database_, uninstallKey_);
 }
 
 }  // namespace cv

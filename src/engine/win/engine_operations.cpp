@@ -258,6 +258,11 @@ bool EngineOperations::RunInstallation() {
   return InstallRun(host);
 }
 
+bool EngineOperations::RunUninstallation() {
+  EngineUninstallHost host(*database_);
+  return RunUninstall(host);
+}
+
 void EngineOperations::Rollback() { RollbackAll(ActionList()); }
 
 }  // namespace cv

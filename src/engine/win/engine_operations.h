@@ -89,6 +89,7 @@ class EngineOperations : public NotBuiltOperations {
   // The installation run over this database, and undoing what it recorded.
   bool RunProgramsBeforeDialogs() override;
   bool RunInstallation() override;
+  bool RunUninstallation() override;
   void Rollback() override;
 
  private:
