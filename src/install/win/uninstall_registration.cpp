@@ -88,6 +88,7 @@ const std::vector<std::string>& SilentSettingsExcludedNames() {
 
 void FillSilentSettings(TcvMainDatabase& database, TcvSilentSettings& settings) {
   settings.Clear();
+  settings.CreateLists();
   const TcvVariables& variables = *database.Variables;
   settings.Variables->Assign(variables);
   const auto excluded = [](const std::string& name) {
