@@ -306,5 +306,140 @@ TEST_F(UninstallRunTest, UninstallingAnInstalledProductGivesTheMachineBackAsItWa
   SetMainDatabase(install_.database.get());
 }
 
+
+// Edge cases of the sections, from logs written by hand.
+class UninstallLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FlushIniCache();
+    SetMainDatabase(database_.get());
+    SetVar(database_.get(), "InstallPath", ExcludeBackslash(folder_.Path()));
+    SetVar(database_.get(), "AppID", "Log");
+    host_.program = folder_.Path() + "Uninstall.exe";
+    ASSERT_TRUE(RegWriteString(key_, "SilentSettings", folder_.Path() + "install.sss"));
+    ASSERT_TRUE(WriteFileBytes(folder_.Path() + "install.sss", "<silentsettings/>"));
+  }
+  void TearDown() override {
+    FlushIniCache();
+    SetMainDatabase(nullptr);
+  }
+  void WriteLog(const std::string& text) {
+    ASSERT_TRUE(WriteFileBytes(folder_.Path() + "install.log", "[Strings]\r\n10=Deleting\r\n" + text));
+  }
+  std::string File(const std::string& name) {
+    const std::string path = folder_.Path() + name;
+    WriteFileBytes(path, name);
+    return path;
+  }
+
+  test::RegistrySandbox sandbox_{"UninstallLog"};
+  TempFolder folder_;
+  std::unique_ptr<TcvMainDatabase> database_ = TcvMainDatabase::New();
+  UninstallHost host_{*database_};
+  std::string key_ = "HKLM" + std::string(kUninstallKeyRoot) + "Log";
+};
+
+TEST_F(UninstallLogTest, SharedFilesAreRemovedWithTheirLastCount) {
+  const std::string three = File("three.dll"), one = File("one.dll"), none = File("none.dll"),
+                    foreign = File("foreign.dll");
+  RegWriteDword(kSharedDlls, three, 3);
+  RegWriteDword(kSharedDlls, one, 1);
+  RegWriteDword(kSharedDlls, foreign, 5);
+  const std::string fonts = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
+  RegWriteString(fonts, "Three (TrueType)", three);
+  WriteLog("[SharedFiles]\r\n" + three + "=\r\n" + one + "=\r\n" + none + "=\r\n" + foreign +
+           "=\r\n[CopyFiles]\r\n" + three + "=\r\n" + one + "=\r\n" + none + "=\r\n" +
+           "[RegFonts]\r\nThree (TrueType)=" + three + "\r\n");
+  ASSERT_TRUE(UninstallWork(host_));
+  EXPECT_TRUE(PathExists(three));
+  EXPECT_EQ(RegReadDword(kSharedDlls, three, 0), 2u);
+  EXPECT_EQ(RegReadString(fonts, "Three (TrueType)", ""), three);  // a kept font stays
+  EXPECT_FALSE(PathExists(one));
+  EXPECT_FALSE(RegValueExists(kSharedDlls, one));
+  EXPECT_FALSE(PathExists(none));
+  // Not this product's copy: neither deleted nor counted down.
+  EXPECT_TRUE(PathExists(foreign));
+  EXPECT_EQ(RegReadDword(kSharedDlls, foreign, 0), 5u);
+  EXPECT_FALSE(RegKeyExists(key_));
+  EXPECT_FALSE(PathExists(folder_.Path() + "install.log"));
+  EXPECT_FALSE(PathExists(folder_.Path() + "install.sss"));
+}
+
+TEST_F(UninstallLogTest, RegistryValuesKeysAndHelpFiles) {
+  RegWriteString("HKLM\\Software\\Acme", "Level", "changed");
+  RegWriteString("HKLM\\Software\\Acme", "Added", "x");
+  RegWriteString("HKLM\\Software\\Acme\\A\\B\\C", "V", "x");
+  RegDeleteValuePath("HKLM\\Software\\Acme\\A\\B\\C", "V");
+  const std::string help = File("guide.hlp"), gid = File("guide.gid"), fts = File("guide.FTS");
+  const std::string wild1 = File("data1.tmp"), wild2 = File("data2.tmp");
+  WriteLog("[AddReg]\r\nHKLM\\Software\\Acme\\'Level'=4,10\r\nHKLM\\Software\\Acme\\'Added'=\r\n"
+           "[CreateKeys]\r\nHKLM\\Software\\Acme\\A=\r\nHKLM\\Software\\Acme\\A\\B\\C=\r\n"
+           "HKLM\\Software\\Acme\\A\\B=\r\n"
+           "[CopyFiles]\r\n" + help + "=\r\n" + folder_.Path() + "data?.tmp=\r\n");
+  ASSERT_TRUE(UninstallWork(host_));
+  EXPECT_EQ(RegValueType("HKLM\\Software\\Acme", "Level"), static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(RegReadDword("HKLM\\Software\\Acme", "Level", 0), 10u);
+  EXPECT_FALSE(RegValueExists("HKLM\\Software\\Acme", "Added"));
+  // Deepest first: every key went, though none was deleted with its subkeys.
+  EXPECT_FALSE(RegKeyExists("HKLM\\Software\\Acme\\A"));
+  for (const std::string& file : {help, gid, fts, wild1, wild2}) EXPECT_FALSE(PathExists(file)) << file;
+}
+
+TEST_F(UninstallLogTest, AFileInUseIsDeletedAtTheNextStart) {
+  PendingRenamesGuard pending;
+  const std::string busy = File("busy.dll");
+  HANDLE handle = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+  ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+  SetVar(database_.get(), "InstalledAppPath", folder_.Path());
+  WriteLog("[CopyFiles]\r\n" + busy + "=\r\n");
+  const bool ok = UninstallWork(host_);
+  CloseHandle(handle);
+  ASSERT_TRUE(ok);
+  EXPECT_TRUE(PathExists(busy));
+  EXPECT_TRUE(GetVarBool(database_.get(), "Reboot", false));
+  EXPECT_NE(pending.Text().find("busy.dll"), std::string::npos);
+  // The uninstaller itself goes at the same restart.
+  EXPECT_EQ(host_.removals, std::vector<std::string>{"restart"});
+}
+
+TEST_F(UninstallLogTest, PathListsLoseOnlyTheAddedElements) {
+  const std::string name = "CorvaneTestList" + std::to_string(GetCurrentProcessId());
+  struct Case {
+    bool system;
+    std::string before, logged, after;
+  };
+  for (const Case& c : std::vector<Case>{
+           {true, "C:\\A;C:\\Added;C:\\B", "1,C:\\Added", "C:\\A;C:\\B"},
+           {false, "C:\\A; c:\\added ;C:\\B;C:\\A", "0,C:\\ADDED;C:\\Gone", "C:\\A;C:\\B"},
+           {false, "whole value", "0,", ""},
+       }) {
+    SetEnvVar(name, c.before, c.system);
+    WriteLog("[EnvVars]\r\n" + name + "=" + c.logged + "\r\n");
+    EXPECT_TRUE(UninstallWork(host_));
+    EXPECT_EQ(GetEnvVar(name, c.system, false), c.after) << c.logged;
+    SetEnvVar(name, "", c.system);
+  }
+}
+
+TEST_F(UninstallLogTest, AFailingProgramStopsTheRun) {
+  const std::string file = File("app.exe");
+  const std::string fail = "'cmd.exe','/c exit 3','',0,'',1,1";
+  // Before the removal: the product stays as it is.
+  WriteLog("[PreRunApp]\r\n0=" + fail + "\r\n[CopyFiles]\r\n" + file + "=\r\n");
+  EXPECT_FALSE(RunUninstall(host_));
+  EXPECT_TRUE(PathExists(file));
+  EXPECT_TRUE(RegKeyExists(key_));
+  // Without the exit-code flag its code does not count.
+  WriteLog("[PreRunApp]\r\n0='cmd.exe','/c exit 3','',0,'',1,0\r\n");
+  EXPECT_TRUE(RunUninstall(host_));
+  // After the removal: the files are gone, the registration stays.
+  RegWriteString(key_, "DisplayName", "Log");
+  WriteLog("[RunApp]\r\n0=" + fail + "\r\n[CopyFiles]\r\n" + File("app.exe") + "=\r\n");
+  EXPECT_FALSE(RunUninstall(host_));
+  EXPECT_FALSE(PathExists(file));
+  EXPECT_TRUE(RegKeyExists(key_));
+}
+
 }  // namespace
 }  // namespace cv
