@@ -90,6 +90,7 @@ class EngineOperations : public NotBuiltOperations {
   bool RunProgramsBeforeDialogs() override;
   bool RunInstallation() override;
   bool RunUninstallation() override;
+  bool LoadRepairSettings(const std::string& file) override;
   void Rollback() override;
 
  private:
