@@ -441,5 +441,43 @@ TEST_F(UninstallLogTest, AFailingProgramStopsTheRun) {
   EXPECT_TRUE(RegKeyExists(key_));
 }
 
+TEST_F(UninstallLogTest, TwoProductsShareALibraryAndAFontUntilTheLastGoes) {
+  TempFolder common;
+  const std::string library = common.Path() + "common.dll";
+  const std::string font = common.Path() + "common.ttf";
+  WriteFileBytes(library, "library");
+  WriteFileBytes(font, "font");
+  const std::string fonts = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
+  RegWriteString(fonts, "Common (TrueType)", font);
+  RegWriteDword(kSharedDlls, library, 2);
+  RegWriteDword(kSharedDlls, font, 2);
+  const auto logFor = [&](const std::string& product) {
+    const std::string own = File(product + ".exe");
+    const std::string log = folder_.Path() + product + ".log";
+    WriteFileBytes(log, "[SharedFiles]\r\n" + library + "=\r\n" + font + "=\r\n[CopyFiles]\r\n" +
+                            own + "=\r\n" + library + "=\r\n" + font +
+                            "=\r\n[RegFonts]\r\nCommon (TrueType)=" + font + "\r\n");
+    return own;
+  };
+  const std::string first = logFor("first"), second = logFor("second");
+
+  SetVar(database_.get(), "LogFile", folder_.Path() + "first.log");
+  ASSERT_TRUE(UninstallWork(host_));
+  EXPECT_FALSE(PathExists(first));
+  EXPECT_TRUE(PathExists(library));
+  EXPECT_TRUE(PathExists(font));
+  EXPECT_EQ(RegReadDword(kSharedDlls, library, 0), 1u);
+  EXPECT_EQ(RegReadString(fonts, "Common (TrueType)", ""), font);
+
+  SetVar(database_.get(), "LogFile", folder_.Path() + "second.log");
+  ASSERT_TRUE(UninstallWork(host_));
+  EXPECT_FALSE(PathExists(second));
+  EXPECT_FALSE(PathExists(library));
+  EXPECT_FALSE(PathExists(font));
+  EXPECT_FALSE(RegValueExists(kSharedDlls, library));
+  EXPECT_FALSE(RegValueExists(kSharedDlls, font));
+  EXPECT_FALSE(RegValueExists(fonts, "Common (TrueType)"));
+}
+
 }  // namespace
 }  // namespace cv
