@@ -18,11 +18,13 @@
 #include "platform/case_map.h"
 #include "platform/ini_cache.h"
 #include "platform/path_list.h"
+#include "platform/format_text.h"
 #include "platform/name_value.h"
 #include "platform/paths.h"
 #include "platform/system_info.h"
 #include "platform/win/environment.h"
 #include "platform/win/file_system.h"
+#include "platform/win/message_box.h"
 #include "platform/win/registry_path.h"
 #include "platform/win/run_program.h"
 #include "platform/win/self_delete.h"
@@ -334,15 +336,11 @@ void Uninstall::RemovePath(const std::string& path) {
     } while (FindNextFileA(find, &found));
     FindClose(find);
   }
-  if (matches.empty()) {
-    Status(10, path);
-    return;
-  }
+  if (matches.empty()) ShowStatus(log_->Text(10), path);
   for (const std::string& file : matches) {
     ShowStatus(log_->Text(10), file);
     DeleteOrSchedule(file);
   }
-  Progress().Position += 1;
 }
 
 void Uninstall::RemoveFiles() {
@@ -351,6 +349,7 @@ void Uninstall::RemoveFiles() {
       EmptyStatus();
       continue;
     }
+    Progress().Position += 1;
     RemovePath(entry.Key);
     // The help index and full-text files that Windows made beside a help file.
     if (SameTextNoCase(ChangeExtension(entry.Key, ".hlp"), entry.Key)) {
@@ -392,6 +391,12 @@ bool Uninstall::Perform() {
   installLocation_ = GetVar(&database_, "InstalledAppPath", "");
   if (installLocation_.empty()) installLocation_ = RegReadString(key_, "InstallLocation", "");
   logFile_ = host_.Resolve(GetVar(&database_, "LogFile", "%InstallPath%\\install.log"));
+  // Without its log nothing could be removed, yet the product's entry would
+  // go: the run stops and the product stays listed.
+  if (!FileExists(logFile_)) {
+    ShowError(FormatText("Cannot read the install log \"%s\".", {logFile_}));
+    return false;
+  }
   log_ = std::make_unique<LogSnapshot>(logFile_);
 
   std::int64_t entries = 0;

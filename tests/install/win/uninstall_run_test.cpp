@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "database/variable_access.h"
+#include "dialog_watcher.h"
 #include "install/install_log.h"
 #include "install/win/action_list.h"
 #include "install/win/install_run.h"
@@ -477,6 +478,16 @@ TEST_F(UninstallLogTest, TwoProductsShareALibraryAndAFontUntilTheLastGoes) {
   EXPECT_FALSE(RegValueExists(kSharedDlls, library));
   EXPECT_FALSE(RegValueExists(kSharedDlls, font));
   EXPECT_FALSE(RegValueExists(fonts, "Common (TrueType)"));
+}
+
+TEST_F(UninstallLogTest, WithoutItsLogTheProductStaysListed) {
+  SetVar(database_.get(), "LogFile", folder_.Path() + "missing.log");
+  test::DialogWatcher watcher;
+  EXPECT_FALSE(RunUninstall(host_));
+  ASSERT_TRUE(watcher.WaitForCount(1, 10000));
+  EXPECT_EQ(watcher.Seen()[0].Text, "Cannot read the install log \"" + folder_.Path() + "missing.log\".");
+  EXPECT_TRUE(RegKeyExists(key_));
+  EXPECT_TRUE(PathExists(folder_.Path() + "install.sss"));
 }
 
 }  // namespace
