@@ -28,6 +28,7 @@
 #include "platform/win/registry_path.h"
 #include "platform/win/run_program.h"
 #include "platform/win/self_delete.h"
+#include "platform/win/server_registration.h"
 #include "script/references.h"
 
 namespace cv {
@@ -319,7 +320,7 @@ void Uninstall::UnregisterServers() {
       continue;
     }
     Status(16, it->Key);
-    UnregisterServerRoutine()(it->Key);
+    UnregisterServerFile(it->Key);
   }
 }
 

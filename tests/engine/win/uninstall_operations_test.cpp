@@ -16,6 +16,8 @@
 #include "engine/win/main_window.h"
 #include "platform/ini_cache.h"
 #include "platform/win/registry_path.h"
+#include "platform/win/server_registration.h"
+#include "child_process.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
 #include "registry_sandbox.h"
@@ -86,6 +88,42 @@ TEST(UninstallOperations, ARepairImportsTheStoredSettings) {
   ASSERT_TRUE(operations.LoadRepairSettings(file));
   EXPECT_EQ(GetVar(&database, "Edition", ""), "Pro");
   EXPECT_EQ(GetVar(&database, "SilentMode", ""), "2");
+}
+
+// A COM server is unregistered before its file goes; one that another
+// product still counts stays registered and installed.
+TEST(UninstallOperations, ServersAreUnregisteredUnlessShared) {
+  test::RegistrySandbox sandbox("UninstallServers");
+  TempFolder folder;
+  const std::string server = folder.Path() + "server.dll";
+  ASSERT_TRUE(CopyFileA((test::TestProgramFolder() + "versioned\\versioned_com_2_0_0_0.dll").c_str(),
+                        server.c_str(), FALSE));
+  const std::string registered = "HKCU\\Software\\CorvaneTest\\ComServer";
+  const std::string shared = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\";
+  for (const DWORD count : {2u, 1u}) {
+    ASSERT_TRUE(RegisterServerFile(server));
+    // The library writes to the real hive, past the sandbox.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\CorvaneTest\\ComServer", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_TRUE(RegWriteDword(shared, server, count));
+    ASSERT_TRUE(WriteFileBytes(folder.Path() + "install.log",
+                               "[SharedFiles]\r\n" + server + "=\r\n[RegServers]\r\n" + server +
+                                   "=\r\n[CopyFiles]\r\n" + server + "=\r\n"));
+    EngineOperations operations({"setup.exe"});
+    SetVar(&operations.Database(), "AppID", "Servers");
+    SetVar(&operations.Database(), "LogFile", folder.Path() + "install.log");
+    ASSERT_TRUE(operations.RunUninstallation());
+    FlushIniCache();
+    const bool stillRegistered =
+        RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\CorvaneTest\\ComServer", 0, KEY_READ, &key) ==
+        ERROR_SUCCESS;
+    if (stillRegistered) RegCloseKey(key);
+    EXPECT_EQ(stillRegistered, count > 1) << count;
+    EXPECT_EQ(PathExists(server), count > 1) << count;
+  }
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\CorvaneTest\\ComServer");
 }
 
 }  // namespace
