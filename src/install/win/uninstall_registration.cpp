@@ -16,16 +16,12 @@ namespace cv {
 
 namespace {
 
-TXMLObject* Context(TcvMainDatabase& database) { return &database; }
-
-std::string Var(TcvMainDatabase& database, const char* name) {
-  return GetVar(Context(database), name, "");
-}
+std::string Var(TcvMainDatabase& database, const char* name) { return GetVar(&database, name, ""); }
 
 }  // namespace
 
-std::string UninstallKeyFor(const std::string& root, const TcvMainDatabase& database) {
-  std::string appId = GetVar(const_cast<TcvMainDatabase*>(&database), "AppID", "");
+std::string UninstallKeyFor(const std::string& root, TcvMainDatabase& database) {
+  std::string appId = Var(database, "AppID");
   if (appId.empty()) appId = "App";
   return root + kUninstallKeyRoot + appId;
 }

@@ -15,13 +15,13 @@ inline constexpr char kUninstallKeyRoot[] = "\\SOFTWARE\\Microsoft\\Windows\\Cur
 
 // "<root>\SOFTWARE\...\Uninstall\<AppID>", with "App" for a missing or
 // empty AppID; `root` is "HKLM" or "HKCU".
-std::string UninstallKeyFor(const std::string& root, const TcvMainDatabase& database);
+std::string UninstallKeyFor(const std::string& root, TcvMainDatabase& database);
 
 using TextResolver = std::function<std::string(const std::string&)>;
 
 // The values of the key in the order they are written, texts resolved;
-// empty texts are kept here and skipped by the writer. `uninstallFolder`
-// holds "Uninstall.exe", `logFile` is the install log.
+// empty texts are kept here and skipped by the writer. "Uninstall.exe" lies
+// in the folder of `UninstallPath`; `logFile` is the install log.
 std::vector<std::pair<std::string, std::string>> UninstallValues(
     TcvMainDatabase& database, const std::string& setupFileName, const std::string& logFile,
     const TextResolver& resolve);
