@@ -57,11 +57,19 @@ std::string RegisterUninstallKey(TcvMainDatabase& database, const std::string& s
                                  const TextResolver& resolve) {
   // The one test write decides: without rights to the machine's key the
   // product is registered for this user.
+  // The keys made here are recorded for a rollback (a run that fails after
+  // this point must not leave the product listed), but only the entry below
+  // tells the uninstaller about them.
+  TInstallActions& actions = ActionList();
+  const int recordedBefore = actions.Count();
   std::string key = UninstallKeyFor("HKLM", database);
+  AddKeyChain(actions, key, true);
   if (!RegWriteString(key, "", "")) {
     key = UninstallKeyFor("HKCU", database);
+    AddKeyChain(actions, key, true);
     RegWriteString(key, "", "");
   }
+  for (int i = recordedBefore; i < actions.Count(); ++i) actions.Action(i)->Log = false;
   LogWrite(LogSection::CreateKeys, key, "");
   for (const auto& [name, text] : UninstallValues(database, setupFileName, LogFileName(), resolve)) {
     if (!text.empty()) RegWriteString(key, name, text);

@@ -142,6 +142,9 @@ class InstallHost : public InstallRunHost {
     action.Param = param;
     // A value that was there is written back by the uninstaller.
     if (RegValueType(regKey, param) == REG_DWORD) {
+      action.Existed = true;
+      action.OldType = REG_DWORD;
+      action.OldValue = RegReadString(regKey, param, "");
       action.Log = false;
       LogWrite(LogSection::AddReg, RegistryLogKey(regKey, param),
                "4," + std::to_string(RegReadDword(regKey, param, 0)));
@@ -291,7 +294,7 @@ TEST_F(UninstallRunTest, UninstallingAnInstalledProductGivesTheMachineBackAsItWa
   EXPECT_TRUE(PathExists(folder + "install.sss"));
   EXPECT_EQ(RegReadDword(kSharedDlls, shared_.Path() + "shared.dll", 0), 1u);
   EXPECT_EQ(RegReadString("HKLM\\Software\\Vendor", "Level", ""), "Acme");
-  EXPECT_FALSE(Snapshot().DifferencesTo(before_).empty());
+  EXPECT_FALSE(before_.DifferencesTo(Snapshot()).empty());
 
   // The uninstaller starts afresh: a database of its own with the log's path.
   auto database = TcvMainDatabase::New();
@@ -303,10 +306,25 @@ TEST_F(UninstallRunTest, UninstallingAnInstalledProductGivesTheMachineBackAsItWa
   host.program = folder + "Uninstall.exe";
   ASSERT_TRUE(RunUninstall(host));
   EXPECT_EQ(host.removals, std::vector<std::string>{"now"});
-  EXPECT_EQ(Snapshot().DifferencesTo(before_), std::vector<std::string>{});
+  EXPECT_EQ(before_.DifferencesTo(Snapshot()), std::vector<std::string>{});
   SetMainDatabase(install_.database.get());
 }
 
+
+// A run that fails after the registration (the main flow rolls back when a
+// plug-in cancels at the end, for instance) takes the product's entry with it.
+TEST_F(UninstallRunTest, ARollbackAfterTheRegistrationLeavesNothingListed) {
+  ASSERT_TRUE(InstallRun(install_));
+  ASSERT_TRUE(RegKeyExists(install_.key));
+  FlushIniCache();
+  RollbackAll(ActionList());
+  // What this test's copy step made without recording it: the help index
+  // Windows would make, and the shared count.
+  DeleteFileA((install_.installFolder + "help.GID").c_str());
+  RemoveDirectoryA(install_.installFolder.c_str());
+  RegDeleteValuePath(kSharedDlls, shared_.Path() + "shared.dll");
+  EXPECT_EQ(before_.DifferencesTo(Snapshot()), std::vector<std::string>{});
+}
 
 // Edge cases of the sections, from logs written by hand.
 class UninstallLogTest : public ::testing::Test {
