@@ -2,6 +2,7 @@
 
 #include "database/condition_object.h"
 #include "database/feature_selection.h"
+#include "database/variable_access.h"
 #include "platform/case_map.h"
 #include "platform/paths.h"
 
@@ -59,6 +60,21 @@ void SelectSilentFeatures(TcvMainDatabase& database, const TcvSilentSettings& si
     const TcvFeature* feature = silent.Features->Feature(i);
     if (feature) SetFeatureState(database, feature->ID, true);
   }
+}
+
+void ApplyRepairSettings(TcvMainDatabase& database, const TcvSilentSettings& silent) {
+  if (GetVarInt(&database, "SilentMode", 0) == 0) SetVarInt(&database, "SilentMode", 2);
+  database.InstallTypes->Active = nullptr;
+  const TcvInstallTypes& types = *database.InstallTypes;
+  for (int i = 0; i < types.Count(); ++i) {
+    TcvInstallType* type = types.InstallType(i);
+    if (type && SameTextNoCase(type->ID, silent.ActiveInstallType)) {
+      database.InstallTypes->Active = type;
+      database.ActiveInstallType = type->ID;
+      break;
+    }
+  }
+  SelectSilentFeatures(database, silent);
 }
 
 void RestoreActiveInstallType(TcvMainDatabase& database) {

@@ -16,6 +16,12 @@ void SelectInstallTypeAndFeatures(TcvMainDatabase& database, const TcvSilentSett
 // Selects every feature the silent settings list.
 void SelectSilentFeatures(TcvMainDatabase& database, const TcvSilentSettings& silent);
 
+// A repair with the settings the installation stored: a run that is not
+// silent becomes silent without questions (SilentMode 2), the install type
+// they name becomes the active one (none when the project has no such type)
+// and every feature they list is selected.
+void ApplyRepairSettings(TcvMainDatabase& database, const TcvSilentSettings& silent);
+
 // A resumed run: the install type named by ActiveInstallType becomes the
 // active one again (none when there is no such type), the selection as saved.
 void RestoreActiveInstallType(TcvMainDatabase& database);

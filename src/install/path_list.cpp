@@ -39,4 +39,29 @@ std::string AppendPathList(const std::string& current, const std::string& added,
   return NormalizePathList(whole, shortForm, false);
 }
 
+std::string RemoveFromPathList(std::string_view list, std::string_view removed) {
+  std::unordered_set<std::string> gone;
+  const std::string normalizedRemoved = NormalizePathList(removed, nullptr, false);
+  std::size_t start = 0;
+  while (start < normalizedRemoved.size()) {
+    std::size_t end = normalizedRemoved.find(';', start);
+    if (end == std::string::npos) end = normalizedRemoved.size();
+    gone.insert(CaseMapUpper(normalizedRemoved.substr(start, end - start)));
+    start = end + 1;
+  }
+  const std::string kept = NormalizePathList(list, nullptr, false);
+  std::string result;
+  start = 0;
+  while (start < kept.size()) {
+    std::size_t end = kept.find(';', start);
+    if (end == std::string::npos) end = kept.size();
+    const std::string element = kept.substr(start, end - start);
+    start = end + 1;
+    if (gone.count(CaseMapUpper(element))) continue;
+    if (!result.empty()) result += ';';
+    result += element;
+  }
+  return result;
+}
+
 }  // namespace cv

@@ -25,4 +25,9 @@ std::string NormalizePathList(std::string_view list, const ShortPathForm& shortF
 std::string AppendPathList(const std::string& current, const std::string& added,
                            const ShortPathForm& shortForm);
 
+// The elements of `list` that are not among `removed` (both normalized,
+// compared without regard to case), joined by ";" in their order: what an
+// uninstallation leaves of a list it once added to.
+std::string RemoveFromPathList(std::string_view list, std::string_view removed);
+
 }  // namespace cv

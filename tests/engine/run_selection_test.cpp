@@ -7,6 +7,7 @@
 
 #include "database/feature_selection.h"
 #include "database/model_hooks.h"
+#include "database/variable_access.h"
 #include "script/evaluate_expression.h"
 
 namespace cv {
@@ -176,6 +177,25 @@ TEST_F(RunSelectionTest, ComponentsTakeOverTheirPackagesDefinitionAndPlaceTheirF
   SetFileDestinations(*database_);
   EXPECT_EQ(database_->Components->Component(0)->Files->ItemAs<TcvFile>(0)->Dst,
             "%InstallPath%\\a.exe");
+}
+
+TEST_F(RunSelectionTest, ARepairTakesTheStoredTypeAndFeaturesAndRunsSilently) {
+  SelectInstallTypeAndFeatures(*database_, *silent_);
+  silent_->LoadFromString(
+      "<silentsettings activeinstalltype='minimal'><features><feature id='Docs'/></features>"
+      "</silentsettings>",
+      "silentsettings");
+  ApplyRepairSettings(*database_, *silent_);
+  ASSERT_NE(database_->InstallTypes->Active, nullptr);
+  EXPECT_EQ(database_->InstallTypes->Active->ID, "Minimal");
+  EXPECT_TRUE(Selected("Docs"));
+  EXPECT_EQ(GetVarInt(database_.get(), "SilentMode", 0), 2);
+  // A run already silent stays as it was; an unknown type leaves none active.
+  SetVarInt(database_.get(), "SilentMode", 1);
+  silent_->ActiveInstallType = "Gone";
+  ApplyRepairSettings(*database_, *silent_);
+  EXPECT_EQ(database_->InstallTypes->Active, nullptr);
+  EXPECT_EQ(GetVarInt(database_.get(), "SilentMode", 0), 1);
 }
 
 }  // namespace

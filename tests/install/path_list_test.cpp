@@ -62,5 +62,11 @@ TEST(AppendPathList, LongListKeepsEveryElement) {
   EXPECT_EQ(AppendPathList(current, "C:\\Tools\\Package0\\bin", ShortOf), current);
 }
 
+TEST(RemoveFromPathList, KeepsTheOtherElementsInTheirOrder) {
+  EXPECT_EQ(RemoveFromPathList("C:\\B;C:\\Added;C:\\A", "c:\\added"), "C:\\B;C:\\A");
+  EXPECT_EQ(RemoveFromPathList("C:\\Added", "C:\\Added;C:\\Other"), "");
+  EXPECT_EQ(RemoveFromPathList("C:\\A;C:\\B", ""), "C:\\A;C:\\B");
+}
+
 }  // namespace
 }  // namespace cv

@@ -5,14 +5,17 @@
 #include "engine/win/engine.h"
 #include "engine/win/file_copy_step.h"
 #include "database/variable_access.h"
+#include "install/install_log.h"
 #include "install/win/action_list.h"
 #include "install/win/component_program.h"
 #include "install/win/environment_step.h"
 #include "install/win/font_step.h"
 #include "install/win/ini_step.h"
+#include "install/win/old_references.h"
 #include "install/win/registry_step.h"
 #include "install/win/server_step.h"
 #include "install/win/shortcut_step.h"
+#include "install/win/uninstall_registration.h"
 #include "platform/win/message_box.h"
 #include "script/references.h"
 
@@ -76,6 +79,18 @@ bool EngineInstallHost::SetEnvironmentVariables() {
   };
   return SetEnvironmentItems(database_, ActionList(),
                              {resolve, ShowErrorBox, BroadcastEnvironmentChange});
+}
+
+bool EngineInstallHost::RemoveOldReferences() { return cv::RemoveOldReferences(LogFileName()); }
+
+bool EngineInstallHost::RegisterUninstall() {
+  uninstallKey_ = RegisterUninstallKey(database_, SetupFileName(),
+                                       [&](const std::string& text) { return Resolve(text); });
+  return true;
+}
+
+bool EngineInstallHost::SaveSilentSettings() {
+  return WriteSilentSettings(database_, uninstallKey_);
 }
 
 }  // namespace cv

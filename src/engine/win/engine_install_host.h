@@ -4,6 +4,7 @@
 
 #include "engine/setup_operations.h"
 #include "install/win/install_run.h"
+#include "install/win/uninstall_run.h"
 
 namespace cv {
 
@@ -31,9 +32,22 @@ class EngineInstallHost : public InstallRunHost {
   ItemResult InstallRegistryItem(TcvComponent& component, TcvReg& item) override;
   ItemResult InstallIniItem(TcvComponent& component, TcvIni& item) override;
   bool SetEnvironmentVariables() override;
+  bool RemoveOldReferences() override;
+  bool RegisterUninstall() override;
+  bool SaveSilentSettings() override;
 
  private:
   SetupOperations& operations_;
+  TcvMainDatabase& database_;
+  std::string uninstallKey_;  // chosen by RegisterUninstall
+};
+
+class EngineUninstallHost : public UninstallRunHost {
+ public:
+  explicit EngineUninstallHost(TcvMainDatabase& database) : database_(database) {}
+  TcvMainDatabase& Database() override { return database_; }
+
+ private:
   TcvMainDatabase& database_;
 };
 

@@ -23,6 +23,7 @@
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
 #include "plugins/message_store.h"
+#include "platform/win/message_box.h"
 #include "plugins/win/plugin_host.h"
 #include "script/evaluate_expression.h"
 #include "script/references.h"
@@ -84,6 +85,19 @@ bool EngineOperations::LoadSilentSettings(const std::string& file) {
   // Without a file the settings stay empty: a normal, interactive run.
   if (!FileExists(file)) return true;
   silent_->LoadFromFile(file, kSilentSettingsRootName);
+  return true;
+}
+
+bool EngineOperations::LoadRepairSettings(const std::string& file) {
+  // The stored settings replace those the setup file may have brought.
+  silent_->Clear();
+  silent_->CreateLists();
+  if (!silent_->LoadFromFile(file, kSilentSettingsRootName)) {
+    ShowError("Cannot repair an application.");
+    return false;
+  }
+  cv::ImportVariables(*database_, *silent_, switches_);
+  ApplyRepairSettings(*database_, *silent_);
   return true;
 }
 
@@ -257,6 +271,11 @@ bool EngineOperations::RunProgramsBeforeDialogs() {
 bool EngineOperations::RunInstallation() {
   EngineInstallHost host(*this, *database_);
   return InstallRun(host);
+}
+
+bool EngineOperations::RunUninstallation() {
+  EngineUninstallHost host(*database_);
+  return RunUninstall(host);
 }
 
 void EngineOperations::Rollback() { RollbackAll(ActionList()); }

@@ -89,6 +89,8 @@ class EngineOperations : public NotBuiltOperations {
   // The installation run over this database, and undoing what it recorded.
   bool RunProgramsBeforeDialogs() override;
   bool RunInstallation() override;
+  bool RunUninstallation() override;
+  bool LoadRepairSettings(const std::string& file) override;
   void Rollback() override;
 
   // The database and the action list saved in, and loaded from, the work
