@@ -136,6 +136,15 @@ class SetupOperations {
   virtual void Rollback() = 0;
   virtual void FlushIniCache() = 0;
   virtual void FreeDatabase() = 0;
+
+  // --- The uninstaller ---
+  // The install log this program was started with as the product's
+  // uninstaller: a bare engine (no package appended) whose first argument
+  // names an existing file. Empty for a setup file.
+  virtual std::string UninstallerLog() = 0;
+  // Takes the installed product's identity and settings from its log and
+  // from the silent settings beside it.
+  virtual bool PrepareUninstallFromLog(const std::string& log) = 0;
 };
 
 }  // namespace cv

@@ -146,11 +146,13 @@ void MachineSnapshot::AddTree(const std::string& folder) {
     const std::uint64_t written =
         (static_cast<std::uint64_t>(child.ftLastWriteTime.dwHighDateTime) << 32) |
         child.ftLastWriteTime.dwLowDateTime;
+    // The bytes decide; a large file is known by its time instead, which
+    // only a writer changes.
     char text[96];
-    std::snprintf(text, sizeof text, "%llu bytes, written %llu, attributes %lx",
-                  static_cast<unsigned long long>(size), static_cast<unsigned long long>(written),
+    std::snprintf(text, sizeof text, "%llu bytes, attributes %lx, ", static_cast<unsigned long long>(size),
                   static_cast<unsigned long>(child.dwFileAttributes));
-    entries_["FILE " + path] = std::string(text) + (size <= kDigestLimit ? ", digest " + Digest(path) : "");
+    entries_["FILE " + path] =
+        text + (size <= kDigestLimit ? "digest " + Digest(path) : "written " + std::to_string(written));
   }
 }
 

@@ -30,8 +30,8 @@ class MachineSnapshot {
   // entries. A key that cannot be opened adds nothing.
   void AddRegistry(HKEY root, const std::string& rootName, const std::string& subkey = "");
   // Every folder and file under `folder` (with or without trailing
-  // backslash). Files are described by size, last write time, attributes
-  // and, up to 1 MB, a digest of their bytes.
+  // backslash). Files are described by size, attributes and a digest of
+  // their bytes (above 1 MB their last write time instead).
   void AddFolder(const std::string& folder);
   // Entries whose names start with one of these (compared without regard
   // to case) are neither taken nor compared: what changes by itself.

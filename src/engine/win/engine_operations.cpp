@@ -18,6 +18,10 @@
 #include "engine/win/resume_registration.h"
 #include "install/win/action_list.h"
 #include "platform/paths.h"
+#include "platform/win/file_access.h"
+#include "platform/ini_cache.h"
+#include "platform/format_text.h"
+#include "platform/file_io.h"
 #include "platform/win/file_system.h"
 #include "plugins/database_events.h"
 #include "plugins/message_dispatch.h"
@@ -295,6 +299,36 @@ bool EngineOperations::RegisterResume() {
   ScheduleReplacements(ActionList());
   const RunState& run = Run();
   return !run.ResumePending || RegisterResumeAtLogon(run.WorkFolder, run.SetupFileName);
+}
+
+std::string EngineOperations::UninstallerLog() {
+  if (args_.size() < 2 || args_[1].empty() || args_[1][0] == '/' || args_[1][0] == '-') return {};
+  const std::string self = args_[0];
+  std::string tail;
+  // A setup file ends with its package; the uninstaller is the engine alone.
+  if (!ReadFileRange(self, -65536, 65536, tail) || tail.find(kPackageEndMarker) != std::string::npos) {
+    return {};
+  }
+  return FileExists(args_[1]) ? LongFullPath(args_[1]) : std::string();
+}
+
+bool EngineOperations::PrepareUninstallFromLog(const std::string& log) {
+  cv::SetVar(database_.get(), "LogFile", log);
+  // The installation wrote who it was into the log's [Strings].
+  for (const char* name : {"AppID", "AdminRights"}) {
+    const std::string value = IniReadValue(log, "Strings", name, "");
+    if (!value.empty()) cv::SetVar(database_.get(), name, value);
+  }
+  if (cv::GetVar(database_.get(), "AppID", "").empty()) {
+    ShowError(FormatText("Cannot read the install log \"%s\".", {log}));
+    return false;
+  }
+  const std::string settings = ChangeExtension(log, ".sss");
+  if (FileExists(settings)) silent_->LoadFromFile(settings, kSilentSettingsRootName);
+  cv::ImportVariables(*database_, *silent_, switches_);
+  // The product's folders and its entry follow from its identity.
+  cv::SetPredefinedVariables(*database_, args_, switches_);
+  return true;
 }
 
 }  // namespace cv

@@ -101,6 +101,9 @@ class EngineOperations : public NotBuiltOperations {
   // resume at the next logon.
   bool RegisterResume() override;
 
+  std::string UninstallerLog() override;
+  bool PrepareUninstallFromLog(const std::string& log) override;
+
  private:
   TcvPackage* Package(int index) const;
 

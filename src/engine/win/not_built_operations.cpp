@@ -28,6 +28,9 @@ bool NotBuiltOperations::RunProgramsBeforeDialogs() {
 }
 bool NotBuiltOperations::RunInstallation() { return ReportNotBuilt("The installation run"); }
 bool NotBuiltOperations::RunUninstallation() { return ReportNotBuilt("The uninstallation run"); }
+bool NotBuiltOperations::PrepareUninstallFromLog(const std::string&) {
+  return ReportNotBuilt("Uninstalling from the install log");
+}
 bool NotBuiltOperations::RegisterResume() { return ReportNotBuilt("Registering the resume"); }
 // Nothing is recorded while the installation run is not built.
 void NotBuiltOperations::Rollback() {}

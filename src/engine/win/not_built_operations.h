@@ -28,6 +28,8 @@ class NotBuiltOperations : public SetupOperations {
   bool RegisterResume() override;
   void Rollback() override;
   void FlushIniCache() override;
+  std::string UninstallerLog() override { return {}; }
+  bool PrepareUninstallFromLog(const std::string& log) override;
 };
 
 // Shows "<what> is not available in this build." and answers false.

@@ -66,6 +66,7 @@ class SetupRun {
   bool DecideRepairAndUninstall();
   bool PrepareComponentsAndPackages();
   bool InstallOrUninstall();
+  bool UninstallFromLog(const std::string& log);
   void RestoreCurrentFolder();
   void ReleaseHandles();
 
@@ -261,8 +262,20 @@ bool SetupRun::InstallOrUninstall() {
   return result;
 }
 
+bool SetupRun::UninstallFromLog(const std::string& log) {
+  // The uninstaller is the bare engine: no package, no plug-ins and nothing
+  // to roll back; what it removes and the texts it shows come from the log.
+  run_.UninstallMode = true;
+  if (!ops_.PrepareUninstallFromLog(log)) return false;
+  return ops_.RunUninstallation();
+}
+
 bool SetupRun::Main() {
   const bool installing = !run_.ResumeMode;
+  if (installing) {
+    const std::string log = ops_.UninstallerLog();
+    if (!log.empty()) return UninstallFromLog(log);
+  }
   if (!ops_.LoadSilentSettings(ChangeExtension(run_.SetupFileName, ".sss"))) return false;
   if (installing && !ops_.ImportVariables()) return false;
   if (!ops_.SetPredefinedVariables()) return false;

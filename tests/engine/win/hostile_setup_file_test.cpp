@@ -23,15 +23,8 @@ namespace {
 
 constexpr DWORD kNoProcess = 0xFFFFFFFF;
 constexpr DWORD kFailureExitCode = 0xFFFFFFFF;  // -1
-// Every run here ends at the first part of the flow this build lacks, or
-// earlier with the error the damage calls for.
-constexpr char kNotBuilt[] = " is not available in this build.";
 
 using test::Quoted;
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 std::string ExampleFolder() { return test::ExampleFile("hello\\"); }
 
@@ -101,11 +94,13 @@ class HostileSetupFileTest : public ::testing::Test {
   }
   std::string Setup() const { return place_.Path() + "hello-setup.exe"; }
 
-  RunOutcome Run(const std::string& bytes, DWORD timeoutMs = 120000) {
+  RunOutcome Run(const std::string& bytes, DWORD timeoutMs = 120000, const char* mode = " /s") {
     EXPECT_TRUE(test::WriteFileBytes(Setup(), bytes));
     RunOutcome outcome;
     test::DialogWatcher watcher(kNoProcess);
-    test::ChildProcess setup(Quoted(Setup()), {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+    // Into a folder of the test's own.
+    test::ChildProcess setup(Quoted(Setup()) + mode + " /var:InstallPath=" + target_.Path(),
+                             {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
     EXPECT_TRUE(setup.Started());
     if (!setup.Started()) return outcome;
     watcher.SetProcess(setup.Id());
@@ -128,8 +123,20 @@ class HostileSetupFileTest : public ::testing::Test {
     for (const auto& box : outcome.boxes) EXPECT_EQ(box.Icon, test::DialogIcon::Error) << box.Text;
   }
 
-  test::TempFolder place_;  // where the project and the setup file lie
-  test::TempFolder temp_;   // the engine's temporary root
+  // The run ended by itself with the example installed, no box shown and
+  // nothing left in the temporary root.
+  void ExpectCompleteRun(const RunOutcome& outcome) const {
+    EXPECT_TRUE(outcome.ended) << "the setup hung";
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_FALSE(outcome.workFolderLeft) << "the work folder was left";
+    for (const auto& box : outcome.boxes) ADD_FAILURE() << box.Caption << ": " << box.Text;
+    EXPECT_TRUE(test::PathExists(target_.Path() + "hello.txt"));
+  }
+
+  test::TempFolder place_;   // where the project and the setup file lie
+  test::TempFolder temp_;    // the engine's temporary root
+  test::TempFolder target_;  // where the example is installed
+  test::HelloExampleTraces traces_;
 };
 
 // The 28-byte header stands just before the end marker; PresetupSize is its
@@ -176,11 +183,7 @@ TEST_F(HostileSetupFileTest, PicturesWhoseHeadersClaimMorePixelsThanTheyHoldAreS
   const std::string project = WriteProject([&](std::string& text) {
     ReplaceAll(text, "splash=\"splash.bmp\"", "splash=\"liar.bmp\" presetup=\"small-liar.bmp\"");
   });
-  const RunOutcome outcome = Run(Build(project));
-  ExpectCleanEnd(outcome);
-  if (!outcome.boxes.empty()) {
-    EXPECT_TRUE(EndsWith(outcome.boxes[0].Text, kNotBuilt)) << outcome.boxes[0].Text;
-  }
+  ExpectCompleteRun(Run(Build(project)));
 }
 
 TEST_F(HostileSetupFileTest, AVariableThatDoublesItselfEndsAsAnInfiniteReference) {
@@ -188,11 +191,9 @@ TEST_F(HostileSetupFileTest, AVariableThatDoublesItselfEndsAsAnInfiniteReference
     ReplaceAll(text, "<var name=\"AppName\" value=\"Corvane Hello\"/>",
                "<var name=\"AppName\" value=\"%AppName%%AppName%\" header=\"1\"/>");
   });
-  const RunOutcome outcome = Run(Build(project));
-  ExpectCleanEnd(outcome);
-  if (!outcome.boxes.empty()) {
-    EXPECT_EQ(outcome.boxes[0].Caption, "***** Infinite reference in the string \"%AppName%%AppName%\" *****");
-  }
+  // The name is never shown in a silent run that succeeds; what matters is
+  // that expanding it ends.
+  ExpectCompleteRun(Run(Build(project)));
 }
 
 TEST_F(HostileSetupFileTest, ASplashOf49DaysStaysOnlyTheLongestDisplayTime) {
@@ -205,8 +206,8 @@ TEST_F(HostileSetupFileTest, ASplashOf49DaysStaysOnlyTheLongestDisplayTime) {
   const std::string end = picture.substr(picture.size() - 16);
   ChangeInFirstCabinet(setup, end + std::string("\x07\0\0\0\x63\0\0\0", 8),
                        end + std::string("\xFF\xFF\xFF\xFF\x63\0\0\0", 8));
-  const RunOutcome outcome = Run(setup, 90000);
-  ExpectCleanEnd(outcome);
+  // Not silent: a silent run shows no splash.
+  ExpectCompleteRun(Run(setup, 90000, ""));
 }
 
 // Windows drops trailing dots and spaces from names, so folder parts such as

@@ -26,6 +26,7 @@ class RecordingOperations : public SetupOperations {
   bool AdminRights = true;
   InstallState State = InstallState::Unknown;
   bool SaveFails = false;  // the saved state cannot be written
+  std::string UninstallerLogFile;  // started as the uninstaller with this log
   std::function<std::int32_t(const CrossThreadRequest&)> OnCrossThread;
 
   bool Succeeds(const std::string& operation) const {
@@ -119,6 +120,11 @@ class RecordingOperations : public SetupOperations {
   }
   void ClearInstallStateData() override { Record("ClearInstallStateData"); }
   void SaveStateForResume() override;
+  std::string UninstallerLog() override { return UninstallerLogFile; }
+  bool PrepareUninstallFromLog(const std::string& log) override {
+    Record("PrepareUninstallFromLog " + log);
+    return Succeeds("PrepareUninstallFromLog");
+  }
   bool RebootAtFinish = false;
   bool RebootOnFinish() override { return RebootAtFinish; }
   void SetRebootOnFinish(bool value) override { RebootAtFinish = value; }

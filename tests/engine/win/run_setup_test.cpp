@@ -410,6 +410,24 @@ TEST_F(RunSetupTest, UninstallModeRunsTheUninstallationWithoutPackages) {
   EXPECT_FALSE(ops_.Called("SetFileDestinations"));
 }
 
+TEST_F(RunSetupTest, TheUninstallerRemovesTheProductOfItsLogWithoutAPackage) {
+  ops_.UninstallerLogFile = "C:\\Product\\install.log";
+  ASSERT_TRUE(RunFlow());
+  EXPECT_TRUE(cv::Run().UninstallMode);
+  EXPECT_LT(IndexOf("PrepareUninstallFromLog C:\\Product\\install.log"), IndexOf("RunUninstallation"));
+  EXPECT_FALSE(ops_.Called("AddMainPackage " + folder_.Path() + "setup.exe"));
+  EXPECT_FALSE(ops_.Called("LoadPlugins 0"));
+  EXPECT_FALSE(ops_.Called("Rollback"));
+}
+
+TEST_F(RunSetupTest, AnUninstallerWhoseLogCannotBeReadRemovesNothing) {
+  ops_.UninstallerLogFile = "C:\\Product\\install.log";
+  ops_.Fail["PrepareUninstallFromLog"] = true;
+  EXPECT_FALSE(RunFlow());
+  EXPECT_FALSE(ops_.Called("RunUninstallation"));
+  EXPECT_FALSE(ops_.Called("Rollback"));
+}
+
 TEST_F(RunSetupTest, RepairWithoutStoredSilentSettingsIsRefused) {
   ops_.Variables["INSTALLMODE"] = "2";
   ops_.Variables["APPID"] = "CorvaneTestNoSuchApp" + std::to_string(GetCurrentProcessId());
