@@ -41,9 +41,19 @@ std::string HelloExampleTraces::StartMenuFolder() {
   return std::string(programs) + "\\Corvane Hello\\";
 }
 
+std::string HelloExampleTraces::InstallFolder() {
+  char programs[MAX_PATH] = {};
+  SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAM_FILES, FALSE);
+  return std::string(programs) + "\\Corvane Hello\\";
+}
+
 void HelloExampleTraces::Remove() {
   RegDeleteKeyPath("HKCU\\Software\\Corvane Example", true);
   DeleteTree(StartMenuFolder(), true);
+  DeleteTree(InstallFolder(), true);
+  for (const char* root : {"HKLM", "HKCU"}) {
+    RegDeleteKeyPath(std::string(root) + "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CorvaneHello", true);
+  }
 }
 
 }  // namespace cv::test

@@ -21,9 +21,10 @@ std::string ExampleFile(const std::string& relative);
 unsigned BuildSetupFile(const std::string& project, const std::string& setupFile,
                         const std::string& options = "", const std::string& engine = "");
 
-// What the hello example installs outside its own folder (its registry key
-// and its Start menu folder), removed when the object is made and again
-// when it goes, so that a test leaves the prefix as it found it.
+// What the hello example installs (its default folder, its registry key,
+// its Start menu folder and its uninstall entry), removed when the object is
+// made and again when it goes, so that a test leaves the prefix as it found
+// it.
 class HelloExampleTraces {
  public:
   HelloExampleTraces() { Remove(); }
@@ -32,6 +33,7 @@ class HelloExampleTraces {
   ~HelloExampleTraces() { Remove(); }
 
   static std::string StartMenuFolder();  // with trailing backslash
+  static std::string InstallFolder();    // the default one, with trailing backslash
   static void Remove();
 };
 

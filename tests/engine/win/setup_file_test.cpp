@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "child_process.h"
 #include "dialog_watcher.h"
+#include "machine_snapshot.h"
 #include "platform/win/registry_path.h"
 #include "same_bytes.h"
 #include "setup_files.h"
@@ -89,29 +91,66 @@ TEST(EngineProgram, CarriesNoCabinetSignatureOfItsOwn) {
   }
 }
 
-TEST_F(SetupFileTest, TheExampleInstallsSilently) {
-  ASSERT_EQ(Build("--timestamp 2024-01-01"), 0u);
+// Everything of the machine but the tests' own temporary folders and
+// registry sandboxes.
+snapshot::MachineSnapshot Machine() {
+  return snapshot::TakeMachineSnapshot(
+      {"DIR C:\\users\\root\\Temp\\", "FILE C:\\users\\root\\Temp\\", "REG HKCU\\Software\\CorvaneTest"});
+}
+
+// Runs `command` (a setup file or an uninstaller) to its end, answering
+// every box; the boxes' texts.
+std::string RunToTheEnd(const std::string& command, const std::map<std::string, std::string>& environment,
+                        DWORD& exitCode) {
   test::DialogWatcher watcher(kNoProcess);
-  test::ChildProcess setup(Quoted(Setup()) + " /s" + InstallOption(),
-                           {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
-  ASSERT_TRUE(setup.Started());
-  watcher.SetProcess(setup.Id());
-  ASSERT_TRUE(setup.Wait(120000));
-  EXPECT_EQ(setup.ExitCode(), 0u);
-  EXPECT_TRUE(watcher.Seen().empty()) << watcher.Seen()[0].Text;
+  test::ChildProcess process(command, environment);
+  EXPECT_TRUE(process.Started());
+  watcher.SetProcess(process.Id());
+  EXPECT_TRUE(process.Wait(120000));
+  exitCode = process.ExitCode();
+  std::string texts;
+  for (const auto& box : watcher.Seen()) texts += box.Text + "\n";
+  return texts;
+}
+
+// The example installed silently into its default folder, then removed by
+// its registered uninstaller, once directly and once as Wine's "Add or
+// remove programs" starts it: the machine is as it was before.
+class InstalledExampleTest : public SetupFileTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(InstalledExampleTest, InstallsSilentlyAndItsUninstallerLeavesNothing) {
+  ASSERT_EQ(Build("--timestamp 2024-01-01"), 0u);
+  const snapshot::MachineSnapshot before = Machine();
+  DWORD code = 1;
+  EXPECT_EQ(RunToTheEnd(Quoted(Setup()) + " /s", {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}}, code), "");
+  EXPECT_EQ(code, 0u);
   EXPECT_TRUE(test::FolderEntries(temp_.Path()).empty()) << "the work folder was left";
 
-  const std::string installed = target_.Path() + "Hello\\";
+  const std::string installed = test::HelloExampleTraces::InstallFolder();
   EXPECT_EQ(test::ReadFileBytes(installed + "hello.txt"),
             test::ReadFileBytes(test::ExampleFile("hello\\files\\bin\\hello.txt")));
-  EXPECT_TRUE(test::PathExists(installed + "readme.txt"));
   EXPECT_FALSE(test::PathExists(installed + "docs")) << "the documentation is not in the typical install";
   EXPECT_EQ(RegReadString(std::string(kExampleKey) + "\\Hello", "InstallPath", ""), installed);
   char greeting[64] = {};
   GetPrivateProfileStringA("Hello", "Greeting", "", greeting, sizeof greeting, (installed + "hello.ini").c_str());
   EXPECT_STREQ(greeting, "Hello from the example");
   EXPECT_TRUE(test::PathExists(test::HelloExampleTraces::StartMenuFolder() + "Readme.lnk"));
+  const std::string entry = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CorvaneHello";
+  EXPECT_EQ(RegReadString(entry, "DisplayName", ""), "Corvane Hello");
+  const std::string uninstall = RegReadString(entry, "UninstallString", "");
+  EXPECT_EQ(uninstall, Quoted(installed + "Uninstall.exe") + " " + Quoted(installed + "install.log"));
+
+  const bool throughWine = GetParam();
+  EXPECT_EQ(RunToTheEnd(throughWine ? std::string("uninstaller.exe --remove CorvaneHello") : uninstall,
+                        {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}}, code),
+            "");
+  EXPECT_EQ(code, 0u);
+  // The uninstaller removes its own program once it has ended.
+  for (int waited = 0; waited < 20000 && test::PathExists(installed); waited += 100) Sleep(100);
+  EXPECT_EQ(snapshot::DescribeDifferences(before.DifferencesTo(Machine())), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(DirectlyAndThroughWinesUninstaller, InstalledExampleTest, ::testing::Bool());
 
 // The ini file is held open by another program when the ini step reaches
 // it: the run shows the error and everything installed before goes away.
