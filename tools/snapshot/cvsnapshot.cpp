@@ -4,6 +4,7 @@
 //   cvsnapshot take FILE [--exclude PREFIX]...   saves the registry and drive C:
 //   cvsnapshot diff BEFORE AFTER                 prints each difference; exit 1 when any
 //   cvsnapshot diff BEFORE                       compares with the machine now
+//   --brief                                      sizes and value texts only
 //
 // PREFIX is an entry name's start: "REG HKCU\Software\X", "DIR C:\work\",
 // "FILE C:\work\".
@@ -18,7 +19,7 @@ namespace {
 
 int Usage() {
   std::fputs("usage: cvsnapshot take FILE [--exclude PREFIX]...\n"
-             "       cvsnapshot diff BEFORE [AFTER] [--exclude PREFIX]...\n",
+             "       cvsnapshot diff BEFORE [AFTER] [--brief] [--exclude PREFIX]...\n",
              stderr);
   return 2;
 }
@@ -29,8 +30,11 @@ int main(int argc, char** argv) {
   using cv::snapshot::MachineSnapshot;
   std::vector<std::string> args(argv + 1, argv + argc);
   std::vector<std::string> excluded, files;
+  bool brief = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--exclude" && i + 1 < args.size()) {
+    if (args[i] == "--brief") {
+      brief = true;
+    } else if (args[i] == "--exclude" && i + 1 < args.size()) {
       excluded.push_back(args[++i]);
     } else {
       files.push_back(args[i]);
@@ -57,7 +61,7 @@ int main(int argc, char** argv) {
     }
     for (const std::string& prefix : excluded) before.Exclude(prefix);
     const auto differences = before.DifferencesTo(after);
-    std::fputs(cv::snapshot::DescribeDifferences(differences).c_str(), stdout);
+    std::fputs(cv::snapshot::DescribeDifferences(differences, brief).c_str(), stdout);
     return differences.empty() ? 0 : 1;
   }
   return Usage();

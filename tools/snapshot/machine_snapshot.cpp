@@ -222,10 +222,38 @@ MachineSnapshot TakeMachineSnapshot(const std::vector<std::string>& alsoExclude)
   return snapshot;
 }
 
-std::string DescribeDifferences(const std::vector<Difference>& differences) {
+namespace {
+
+// "12 bytes, attributes 20, digest ..." gives "12 bytes"; "REG_SZ 41.. "A|""
+// gives "REG_SZ A"; "REG_DWORD 2A000000 42" gives "REG_DWORD 42".
+std::string BriefState(const std::string& state) {
+  if (state.find(" bytes, ") != std::string::npos) return state.substr(0, state.find(','));
+  const std::size_t space = state.find(' ');
+  if (state.rfind("REG_", 0) != 0 || space == std::string::npos) return state;
+  const std::string type = state.substr(0, space);
+  const std::size_t quote = state.find(" \"");
+  if (quote != std::string::npos) {
+    std::string text = state.substr(quote + 2, state.size() - quote - 3);
+    while (!text.empty() && text.back() == '|') text.pop_back();
+    return type + " " + text;
+  }
+  const std::size_t number = state.find(' ', space + 1);
+  return number == std::string::npos ? state : type + state.substr(number);
+}
+
+}  // namespace
+
+std::string DescribeDifferences(const std::vector<Difference>& differences, bool brief) {
   std::string text;
   for (const Difference& d : differences) {
-    text += d.Kind + " " + d.Name + (d.Detail.empty() ? "" : ": " + d.Detail) + "\n";
+    std::string detail = d.Detail;
+    if (brief) {
+      const std::size_t arrow = detail.find(" -> ");
+      detail = arrow == std::string::npos
+                   ? BriefState(detail)
+                   : BriefState(detail.substr(0, arrow)) + " -> " + BriefState(detail.substr(arrow + 4));
+    }
+    text += d.Kind + " " + d.Name + (detail.empty() ? "" : ": " + detail) + "\n";
   }
   return text;
 }

@@ -58,7 +58,8 @@ class MachineSnapshot {
 // `alsoExclude` (the caller's own folders, for example).
 MachineSnapshot TakeMachineSnapshot(const std::vector<std::string>& alsoExclude = {});
 
-// "added FILE C:\x\a.txt: 12 bytes", one line a difference.
-std::string DescribeDifferences(const std::vector<Difference>& differences);
+// "added FILE C:\x\a.txt: 12 bytes, ...", one line a difference. `brief`
+// keeps what a person reads: a file's size, a value's type and text.
+std::string DescribeDifferences(const std::vector<Difference>& differences, bool brief = false);
 
 }  // namespace cv::snapshot
