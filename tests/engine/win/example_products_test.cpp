@@ -39,11 +39,13 @@ constexpr char kEnvironmentKey[] = "HKCU\\Environment";
 constexpr char kFontsKey[] = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 constexpr char kFontValue[] = "DejaVu Sans Mono (TrueType)";
 constexpr char kSharedDlls[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-constexpr char kUninstallKey[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr char kUninstallKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // The uninstall registration is not part of the installation run yet: the
 // products are installed without their uninstallers (the var switch sets
-// "Uninstall" to 0) and the test removes them itself.
+// "Uninstall" to 0) and the test removes them itself. Once the run
+// registers them, the test removes them through their uninstallers and the
+// snapshot shows what those leave behind.
 constexpr bool kUninstallRegistered = false;
 
 std::string StagedExample(const std::string& relative) {
@@ -64,6 +66,16 @@ std::string SharedFolder() {
 }
 std::string SharedLibrary() { return SharedFolder() + "CorvaneShared.dll"; }
 std::string FontTarget() { return ShellFolder(CSIDL_FONTS) + "DejaVuSansMono.ttf"; }
+
+// The command that removes a product, from the machine's or the user's
+// uninstall key; empty when the product is not registered.
+std::string UninstallCommand(const std::string& appId) {
+  for (const char* root : {"HKLM", "HKCU"}) {
+    const std::string command = RegReadString(root + std::string(kUninstallKey) + appId, "UninstallString", "");
+    if (!command.empty()) return command;
+  }
+  return "";
+}
 
 std::optional<std::string> ReadOptional(const std::string& key, const std::string& name) {
   if (!RegValueExists(key, name)) return std::nullopt;
@@ -109,12 +121,18 @@ class ProductTraces {
   ProductTraces& operator=(const ProductTraces&) = delete;
   ~ProductTraces() { Remove(); }
 
+  // Wine's own entry for the font, which the test takes away for the run.
+  void RestoreFontEntry() const { Restore(kFontsKey, kFontValue, font_); }
+
   void Remove() const {
     RegDeleteKeyPath("HKCU\\Software\\Corvane Example", true);
     RegDeleteKeyPath(kMachineKey, true);
     RegDeleteKeyPath(kServerKey, true);
-    RegDeleteKeyPath(std::string(kUninstallKey) + "CorvaneFull", true);
-    RegDeleteKeyPath(std::string(kUninstallKey) + "CorvaneShared", true);
+    for (const char* root : {"HKLM", "HKCU"}) {
+      for (const char* product : {"CorvaneFull", "CorvaneShared"}) {
+        RegDeleteKeyPath(root + std::string(kUninstallKey) + product, true);
+      }
+    }
     Restore(kEnvironmentKey, "PATH", path_);
     Restore(kEnvironmentKey, "CORVANE_FULL_HOME", home_);
     RegDeleteValuePath(kSharedDlls, SharedLibrary());
@@ -125,7 +143,7 @@ class ProductTraces {
       RemoveFontResourceA(FontTarget().c_str());
       DeleteFileForced(FontTarget());
     }
-    Restore(kFontsKey, kFontValue, font_);
+    RestoreFontEntry();
   }
 
  private:
@@ -146,6 +164,20 @@ class ExampleProductsTest : public ::testing::Test {
     if (!run.Wait(240000)) return 0xFFFFFFFF;
     for (const test::SeenDialog& box : watcher.Seen()) ADD_FAILURE() << "box: " << box.Text;
     EXPECT_TRUE(test::FolderEntries(temp_.Path()).empty()) << "the work folder was left";
+    return run.ExitCode();
+  }
+
+  // Runs the uninstaller a product registered, silently; answers its exit
+  // code (0xFFFFFFFF when there is none or it did not end in time).
+  DWORD UninstallSilently(const std::string& appId) {
+    const std::string command = UninstallCommand(appId);
+    if (command.empty()) return 0xFFFFFFFF;
+    test::DialogWatcher watcher(kNoProcess);
+    test::ChildProcess run(command + " /s", {{"TMP", temp_.Path()}, {"TEMP", temp_.Path()}});
+    if (!run.Started()) return 0xFFFFFFFF;
+    watcher.SetProcess(run.Id());
+    if (!run.Wait(240000)) return 0xFFFFFFFF;
+    for (const test::SeenDialog& box : watcher.Seen()) ADD_FAILURE() << "box: " << box.Text;
     return run.ExitCode();
   }
 
@@ -284,7 +316,8 @@ TEST_F(ExampleProductsTest, TheFullProductInstallsEveryKindOfItemAndSharesWithTh
   EXPECT_NE(log.find("MSG EV_AFTERINSTALL"), std::string::npos);
 
   if (kUninstallRegistered) {
-    EXPECT_TRUE(RegValueExists(std::string(kUninstallKey) + "CorvaneFull", "UninstallString"));
+    EXPECT_FALSE(UninstallCommand("CorvaneFull").empty())
+        << "the product is registered for removal";
   }
 
   // The second product counts the library and the font a second time.
@@ -293,10 +326,19 @@ TEST_F(ExampleProductsTest, TheFullProductInstallsEveryKindOfItemAndSharesWithTh
   EXPECT_EQ(RegReadDword(kSharedDlls, SharedLibrary(), 0), 2u);
   EXPECT_EQ(RegReadDword(kSharedDlls, FontTarget(), 0), 2u);
 
-  // Everything outside the test's own folders goes back as it was.
-  traces_.Remove();
-  DeleteTree(FullFolder(), true);
-  DeleteTree(SharedProductFolder(), true);
+  // Everything outside the test's own folders goes back as it was: removed
+  // by the products' uninstallers, the last one taking the shared files, or
+  // by the test itself.
+  if (kUninstallRegistered) {
+    EXPECT_EQ(UninstallSilently("CorvaneShared"), 0u);
+    EXPECT_TRUE(test::PathExists(SharedLibrary())) << "the full product still counts it";
+    EXPECT_EQ(UninstallSilently("CorvaneFull"), 0u);
+    traces_.RestoreFontEntry();
+  } else {
+    traces_.Remove();
+    DeleteTree(FullFolder(), true);
+    DeleteTree(SharedProductFolder(), true);
+  }
   const auto differences = before_.DifferencesTo(snapshot::TakeMachineSnapshot(OwnEntries()));
   EXPECT_TRUE(differences.empty()) << snapshot::DescribeDifferences(differences);
 }
