@@ -34,6 +34,7 @@ constexpr DWORD kNoProcess = 0xFFFFFFFF;
 constexpr char kPassword[] = "Sesame42";
 constexpr char kProductKey[] = "HKCU\\Software\\Corvane Example\\Full";
 constexpr char kMachineKey[] = "HKLM\\Software\\Corvane Example";
+constexpr char kServerParent[] = "HKCU\\Software\\CorvaneTest";
 constexpr char kServerKey[] = "HKCU\\Software\\CorvaneTest\\ComServer";
 constexpr char kEnvironmentKey[] = "HKCU\\Environment";
 constexpr char kFontsKey[] = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
@@ -116,7 +117,8 @@ class ProductTraces {
       : path_(ReadOptional(kEnvironmentKey, "PATH")),
         home_(ReadOptional(kEnvironmentKey, "CORVANE_FULL_HOME")),
         font_(ReadOptional(kFontsKey, kFontValue)),
-        fontFileExisted_(test::PathExists(FontTarget())) {}
+        fontFileExisted_(test::PathExists(FontTarget())),
+        serverParentExisted_(RegKeyExists(kServerParent)) {}
   ProductTraces(const ProductTraces&) = delete;
   ProductTraces& operator=(const ProductTraces&) = delete;
   ~ProductTraces() { Remove(); }
@@ -128,6 +130,9 @@ class ProductTraces {
     RegDeleteKeyPath("HKCU\\Software\\Corvane Example", true);
     RegDeleteKeyPath(kMachineKey, true);
     RegDeleteKeyPath(kServerKey, true);
+    // The server's registration makes its parent key; another test's keys
+    // below it keep it.
+    if (!serverParentExisted_) RegDeleteKeyPath(kServerParent, false);
     for (const char* root : {"HKLM", "HKCU"}) {
       for (const char* product : {"CorvaneFull", "CorvaneShared"}) {
         RegDeleteKeyPath(root + std::string(kUninstallKey) + product, true);
@@ -149,6 +154,7 @@ class ProductTraces {
  private:
   std::optional<std::string> path_, home_, font_;
   bool fontFileExisted_;
+  bool serverParentExisted_;
 };
 
 class ExampleProductsTest : public ::testing::Test {
