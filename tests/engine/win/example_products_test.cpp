@@ -32,6 +32,7 @@ using test::Quoted;
 
 constexpr DWORD kNoProcess = 0xFFFFFFFF;
 constexpr char kPassword[] = "Sesame42";
+constexpr char kCompanyKey[] = "HKCU\\Software\\Corvane Example";
 constexpr char kProductKey[] = "HKCU\\Software\\Corvane Example\\Full";
 constexpr char kMachineKey[] = "HKLM\\Software\\Corvane Example";
 constexpr char kServerParent[] = "HKCU\\Software\\CorvaneTest";
@@ -118,7 +119,9 @@ class ProductTraces {
         home_(ReadOptional(kEnvironmentKey, "CORVANE_FULL_HOME")),
         font_(ReadOptional(kFontsKey, kFontValue)),
         fontFileExisted_(test::PathExists(FontTarget())),
-        serverParentExisted_(RegKeyExists(kServerParent)) {}
+        serverParentExisted_(RegKeyExists(kServerParent)),
+        companyKeyExisted_(RegKeyExists(kCompanyKey)),
+        machineKeyExisted_(RegKeyExists(kMachineKey)) {}
   ProductTraces(const ProductTraces&) = delete;
   ProductTraces& operator=(const ProductTraces&) = delete;
   ~ProductTraces() { Remove(); }
@@ -127,8 +130,12 @@ class ProductTraces {
   void RestoreFontEntry() const { Restore(kFontsKey, kFontValue, font_); }
 
   void Remove() const {
-    RegDeleteKeyPath("HKCU\\Software\\Corvane Example", true);
-    RegDeleteKeyPath(kMachineKey, true);
+    // The company's key is shared with the other examples: it goes only
+    // when the test made it and nothing else is below it.
+    RegDeleteKeyPath(kProductKey, true);
+    if (!companyKeyExisted_) RegDeleteKeyPath(kCompanyKey, false);
+    RegDeleteKeyPath(std::string(kMachineKey) + "\\Full", true);
+    if (!machineKeyExisted_) RegDeleteKeyPath(kMachineKey, false);
     RegDeleteKeyPath(kServerKey, true);
     // The server's registration makes its parent key; another test's keys
     // below it keep it.
@@ -155,6 +162,8 @@ class ProductTraces {
   std::optional<std::string> path_, home_, font_;
   bool fontFileExisted_;
   bool serverParentExisted_;
+  bool companyKeyExisted_;
+  bool machineKeyExisted_;
 };
 
 class ExampleProductsTest : public ::testing::Test {
