@@ -212,7 +212,11 @@ MachineSnapshot TakeMachineSnapshot(const std::vector<std::string>& alsoExclude)
         "REG HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer",
         "REG HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib",
         "REG HKLM\\System\\CurrentControlSet\\Control\\ServiceCurrent",
-        "REG HKLM\\System\\CurrentControlSet\\Control\\Video", "REG HKCU\\Console"}) {
+        "REG HKLM\\System\\CurrentControlSet\\Control\\Video", "REG HKCU\\Console",
+        // The display's devices, set up by the first window of a session.
+        "REG HKLM\\System\\CurrentControlSet\\Control\\Class\\",
+        "REG HKLM\\System\\CurrentControlSet\\Control\\DeviceClasses\\",
+        "REG HKLM\\System\\CurrentControlSet\\Hardware Profiles\\"}) {
     snapshot.Exclude(prefix);
   }
   for (const std::string& prefix : alsoExclude) snapshot.Exclude(prefix);

@@ -43,13 +43,6 @@ constexpr char kFontValue[] = "DejaVu Sans Mono (TrueType)";
 constexpr char kSharedDlls[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 constexpr char kUninstallKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-// The uninstall registration is not part of the installation run yet: the
-// products are installed without their uninstallers (the var switch sets
-// "Uninstall" to 0) and the test removes them itself. Once the run
-// registers them, the test removes them through their uninstallers and the
-// snapshot shows what those leave behind.
-constexpr bool kUninstallRegistered = false;
-
 std::string StagedExample(const std::string& relative) {
   return test::WinePathOfHost(CV_STAGED_EXAMPLES_DIR "/") + relative;
 }
@@ -183,7 +176,7 @@ class ExampleProductsTest : public ::testing::Test {
   }
 
   DWORD InstallSilently(const std::string& setup, const std::string& switches) {
-    return RunSilently(Quoted(setup) + switches + (kUninstallRegistered ? "" : " /var:Uninstall=0"));
+    return RunSilently(Quoted(setup) + switches);
   }
 
   // Through the uninstaller a product registered.
@@ -326,10 +319,7 @@ TEST_F(ExampleProductsTest, TheFullProductInstallsEveryKindOfItemAndSharesWithTh
   EXPECT_NE(log.find("STARTUP"), std::string::npos);
   EXPECT_NE(log.find("MSG EV_AFTERINSTALL"), std::string::npos);
 
-  if (kUninstallRegistered) {
-    EXPECT_FALSE(UninstallCommand("CorvaneFull").empty())
-        << "the product is registered for removal";
-  }
+  EXPECT_FALSE(UninstallCommand("CorvaneFull").empty()) << "the product is registered for removal";
 
   // The second product counts the library and the font a second time.
   ASSERT_EQ(InstallSilently(SharedSetup(), " /var:InstallPath=" + target_.Path() + "Shared"), 0u);
@@ -337,19 +327,13 @@ TEST_F(ExampleProductsTest, TheFullProductInstallsEveryKindOfItemAndSharesWithTh
   EXPECT_EQ(RegReadDword(kSharedDlls, SharedLibrary(), 0), 2u);
   EXPECT_EQ(RegReadDword(kSharedDlls, FontTarget(), 0), 2u);
 
-  // Everything outside the test's own folders goes back as it was: removed
-  // by the products' uninstallers, the last one taking the shared files, or
-  // by the test itself.
-  if (kUninstallRegistered) {
-    EXPECT_EQ(UninstallSilently("CorvaneShared"), 0u);
-    EXPECT_TRUE(test::PathExists(SharedLibrary())) << "the full product still counts it";
-    EXPECT_EQ(UninstallSilently("CorvaneFull"), 0u);
-    traces_.RestoreFontEntry();
-  } else {
-    traces_.Remove();
-    DeleteTree(FullFolder(), true);
-    DeleteTree(SharedProductFolder(), true);
-  }
+  // Everything outside the test's own folders goes back as it was, removed
+  // by the products' uninstallers, the last one taking the shared files.
+  EXPECT_EQ(UninstallSilently("CorvaneShared"), 0u);
+  EXPECT_TRUE(test::PathExists(SharedLibrary())) << "the full product still counts it";
+  EXPECT_EQ(RegReadDword(kSharedDlls, SharedLibrary(), 0), 1u);
+  EXPECT_EQ(UninstallSilently("CorvaneFull"), 0u);
+  traces_.RestoreFontEntry();
   const auto differences = before_.DifferencesTo(snapshot::TakeMachineSnapshot(OwnEntries()));
   EXPECT_TRUE(differences.empty()) << snapshot::DescribeDifferences(differences);
 }
