@@ -166,6 +166,9 @@ class Uninstall {
   std::string logFile_;
   std::unique_ptr<LogSnapshot> log_;
   KeptFiles kept_;
+  // Shared files this product counted but did not copy, whose last user it
+  // was.
+  std::vector<std::string> lastUses_;
 };
 
 void Uninstall::DeleteOrSchedule(const std::string& file) {
@@ -207,12 +210,15 @@ void Uninstall::ReleaseSharedFiles() {
     const bool installed = std::any_of(copied.begin(), copied.end(), [&](const LogEntry& c) {
       return SameTextNoCase(c.Key, entry.Key);
     });
-    // A shared file this product did not copy is never its to remove.
-    if (!installed) continue;
+    // Every product that counted the file gives its count back, also one
+    // that found it up to date and did not copy it: otherwise the count
+    // would never come down and the file would outlive every product. The
+    // last user takes the file away, whoever copied it.
     const DWORD count = RegReadDword(kSharedDllsKey, entry.Key, 1);
     if (count <= 1) {
       RegDeleteValuePath(kSharedDllsKey, entry.Key);
       kept_.Remove(entry.Key);
+      if (!installed) lastUses_.push_back(entry.Key);
     } else {
       RegWriteDword(kSharedDllsKey, entry.Key, count - 1);
     }
@@ -345,6 +351,7 @@ void Uninstall::RemovePath(const std::string& path) {
 }
 
 void Uninstall::RemoveFiles() {
+  for (const std::string& file : lastUses_) RemovePath(file);
   for (const LogEntry& entry : log_->Section("CopyFiles")) {
     if (kept_.Contains(entry.Key)) {
       EmptyStatus();

@@ -196,7 +196,9 @@ class ExampleProductsTest : public ::testing::Test {
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string root = std::string(temp) + "CorvaneTest";
-    return {"DIR " + root, "FILE " + root};
+    // The tests' registry sandboxes live there too, and the test COM server
+    // registers below it, leaving the parent key behind when it goes.
+    return {"DIR " + root, "FILE " + root, "REG HKCU\\Software\\CorvaneTest\\"};
   }
 
   snapshot::MachineSnapshot before_ = snapshot::TakeMachineSnapshot(OwnEntries());

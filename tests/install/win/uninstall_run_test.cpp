@@ -376,12 +376,24 @@ TEST_F(UninstallLogTest, SharedFilesAreRemovedWithTheirLastCount) {
   EXPECT_FALSE(PathExists(one));
   EXPECT_FALSE(RegValueExists(kSharedDlls, one));
   EXPECT_FALSE(PathExists(none));
-  // Not this product's copy: neither deleted nor counted down.
+  // Counted but not copied by this product (it was up to date): counted
+  // down, and kept while others count it.
   EXPECT_TRUE(PathExists(foreign));
-  EXPECT_EQ(RegReadDword(kSharedDlls, foreign, 0), 5u);
+  EXPECT_EQ(RegReadDword(kSharedDlls, foreign, 0), 4u);
   EXPECT_FALSE(RegKeyExists(key_));
   EXPECT_FALSE(PathExists(folder_.Path() + "install.log"));
   EXPECT_FALSE(PathExists(folder_.Path() + "install.sss"));
+}
+
+// The last product to count a shared file removes it, also when an earlier
+// product copied it and this one found it up to date.
+TEST_F(UninstallLogTest, TheLastUserOfASharedFileRemovesItWhoeverCopiedIt) {
+  const std::string shared = File("shared.dll");
+  RegWriteDword(kSharedDlls, shared, 1);
+  WriteLog("[SharedFiles]\r\n" + shared + "=\r\n");
+  ASSERT_TRUE(UninstallWork(host_));
+  EXPECT_FALSE(PathExists(shared));
+  EXPECT_FALSE(RegValueExists(kSharedDlls, shared));
 }
 
 TEST_F(UninstallLogTest, RegistryValuesKeysAndHelpFiles) {
