@@ -79,6 +79,25 @@ std::int32_t DosDateTime(const FILETIME& utc) {
   return static_cast<std::int32_t>((static_cast<std::uint32_t>(date) << 16) | time);
 }
 
+// A file of its own for content being written, created empty under a name
+// nobody uses: taking the name by creating the file asks the file system once
+// where a test and a later creation would ask twice.
+std::string ClaimPartialFile(const std::string& folderIn) {
+  const std::string folder = IncludeBackslash(folderIn);
+  const auto taken = [](const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return false;
+    }
+    // Any other failure ends the search: writing to the name then fails.
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+  };
+  return folder + MakeUniqueName(folder, "cvp", ".tmp", false, CurrentLocalTime, taken);
+}
+
 bool IsFolderItem(const TcvFile& item, const std::string& resolvedSrc) {
   return ExtractFileName(item.Src).empty() || GetFileAttributesA(resolvedSrc.c_str()) == 16;
 }
@@ -282,7 +301,8 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
     const bool isFont = flags_.Contains(TcvFlag::reg_font);
     bool skip = answer != 0 || IsProtectedFile(destination_);
     if (targetExisted_ && flags_.Contains(TcvFlag::dont_overwrite) && !isFont) skip = true;
-    if (!skip && !flags_.Contains(TcvFlag::no_version) && !isFont) {
+    // The version and date rules compare with an existing target only.
+    if (!skip && targetExisted_ && !flags_.Contains(TcvFlag::no_version) && !isFont) {
       SourceFile versioned = file;
       versioned.Version = info_ ? info_->Version : file.Version;
       skip = VersionRulesSkip(versioned, destination_);
@@ -326,15 +346,18 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   } else if (assembly_) {
     writeTarget_ = destination_;
   } else {
-    TInstallFile* action = AddFile(ActionList(), destination_, flags_, true);
+    // The target was just looked for; asking the file system again costs a
+    // directory search per file where names are matched without case.
+    TInstallFile* action = targetExisted_
+                               ? AddFile(ActionList(), destination_, flags_, true)
+                               : AddAbsentFile(ActionList(), destination_, flags_);
     // The previous file could not be kept for a rollback: it stays as it is.
     if (!action) return Fail(FormatText(host_.EngineString(11), {destination_}));
     writeTarget_ = action->Pending ? action->TmpFileName : destination_;
   }
   // The content goes to a file of its own until it is complete, so that an
   // interrupted extraction leaves no truncated target behind.
-  partial_ = IncludeBackslash(ExtractFolder(writeTarget_)) +
-             MakeUniqueName(ExtractFolder(writeTarget_), "cvp", ".tmp", false);
+  partial_ = ClaimPartialFile(ExtractFolder(writeTarget_));
   outputPath = partial_;
   return 1;
 }
