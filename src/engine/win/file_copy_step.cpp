@@ -11,8 +11,10 @@
 #include "database/variable_access.h"
 #include "engine/abort_run.h"
 #include "engine/file_copy_rules.h"
+#include "engine/fresh_folders.h"
 #include "engine/package_header.h"
 #include "engine/win/cv_unpacker.h"
+#include "engine/win/partial_files.h"
 #include "engine/win/protected_files.h"
 #include "install/install_log.h"
 #include "install/install_progress.h"
@@ -79,25 +81,6 @@ std::int32_t DosDateTime(const FILETIME& utc) {
   return static_cast<std::int32_t>((static_cast<std::uint32_t>(date) << 16) | time);
 }
 
-// A file of its own for content being written, created empty under a name
-// nobody uses: taking the name by creating the file asks the file system once
-// where a test and a later creation would ask twice.
-std::string ClaimPartialFile(const std::string& folderIn) {
-  const std::string folder = IncludeBackslash(folderIn);
-  const auto taken = [](const std::string& path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      CloseHandle(file);
-      return false;
-    }
-    // Any other failure ends the search: writing to the name then fails.
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-  };
-  return folder + MakeUniqueName(folder, "cvp", ".tmp", false, CurrentLocalTime, taken);
-}
-
 bool IsFolderItem(const TcvFile& item, const std::string& resolvedSrc) {
   return ExtractFileName(item.Src).empty() || GetFileAttributesA(resolvedSrc.c_str()) == 16;
 }
@@ -127,6 +110,10 @@ std::vector<MessageParamValue> ItemParams(const std::string& path, const SourceF
 class CopyStep {
  public:
   explicit CopyStep(InstallRunHost& host) : host_(host), database_(host.Database()) {}
+  CopyStep(const CopyStep&) = delete;
+  CopyStep& operator=(const CopyStep&) = delete;
+  // A file left half written goes before its private folder does.
+  ~CopyStep() { DiscardPartial(); }
 
   bool Run();
 
@@ -167,6 +154,8 @@ class CopyStep {
   int overwriteAnswer_ = 1;
   bool externalError_ = false;
   ItemSearch search_;
+  FreshFolders fresh_;
+  PartialFiles partials_;
 };
 
 bool CopyStep::Run() {
@@ -297,7 +286,7 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
       item_ = nullptr;
       return Skip(file);
     }
-    targetExisted_ = FileExists(destination_);
+    targetExisted_ = !fresh_.KnownMissing(destination_) && FileExists(destination_);
     const bool isFont = flags_.Contains(TcvFlag::reg_font);
     bool skip = answer != 0 || IsProtectedFile(destination_);
     if (targetExisted_ && flags_.Contains(TcvFlag::dont_overwrite) && !isFont) skip = true;
@@ -325,12 +314,15 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   currentFile_ = destination_;
   const std::string folder = ExcludeBackslash(ExtractFolder(destination_));
   if (!folder.empty()) {
+    const bool missing = !FolderExists(folder);
     AddFolderChain(ActionList(), folder, !flags_.Contains(TcvFlag::dont_log) && !assembly_);
-  }
-  if (!folder.empty() && !FolderExists(folder)) {
-    return Fail(FormatText(host_.EngineString(11), {ExtractFileName(destination_)}));
+    if (!FolderExists(folder)) {
+      return Fail(FormatText(host_.EngineString(11), {ExtractFileName(destination_)}));
+    }
+    if (missing) fresh_.AddCreated(folder);
   }
   if (folderOnly) return 0;
+  fresh_.AddTarget(destination_);
   if (flags_.Contains(TcvFlag::reg_font)) {
     auto& font = AddAction<TInstallFile>(ActionList());
     font.FileName = destination_;
@@ -357,7 +349,7 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   }
   // The content goes to a file of its own until it is complete, so that an
   // interrupted extraction leaves no truncated target behind.
-  partial_ = ClaimPartialFile(ExtractFolder(writeTarget_));
+  partial_ = partials_.Claim(ExtractFolder(writeTarget_));
   outputPath = partial_;
   return 1;
 }
