@@ -11,8 +11,10 @@
 #include "database/variable_access.h"
 #include "engine/abort_run.h"
 #include "engine/file_copy_rules.h"
+#include "engine/fresh_folders.h"
 #include "engine/package_header.h"
 #include "engine/win/cv_unpacker.h"
+#include "engine/win/partial_files.h"
 #include "engine/win/protected_files.h"
 #include "install/install_log.h"
 #include "install/install_progress.h"
@@ -108,6 +110,10 @@ std::vector<MessageParamValue> ItemParams(const std::string& path, const SourceF
 class CopyStep {
  public:
   explicit CopyStep(InstallRunHost& host) : host_(host), database_(host.Database()) {}
+  CopyStep(const CopyStep&) = delete;
+  CopyStep& operator=(const CopyStep&) = delete;
+  // A file left half written goes before its private folder does.
+  ~CopyStep() { DiscardPartial(); }
 
   bool Run();
 
@@ -148,6 +154,8 @@ class CopyStep {
   int overwriteAnswer_ = 1;
   bool externalError_ = false;
   ItemSearch search_;
+  FreshFolders fresh_;
+  PartialFiles partials_;
 };
 
 bool CopyStep::Run() {
@@ -278,11 +286,12 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
       item_ = nullptr;
       return Skip(file);
     }
-    targetExisted_ = FileExists(destination_);
+    targetExisted_ = !fresh_.KnownMissing(destination_) && FileExists(destination_);
     const bool isFont = flags_.Contains(TcvFlag::reg_font);
     bool skip = answer != 0 || IsProtectedFile(destination_);
     if (targetExisted_ && flags_.Contains(TcvFlag::dont_overwrite) && !isFont) skip = true;
-    if (!skip && !flags_.Contains(TcvFlag::no_version) && !isFont) {
+    // The version and date rules compare with an existing target only.
+    if (!skip && targetExisted_ && !flags_.Contains(TcvFlag::no_version) && !isFont) {
       SourceFile versioned = file;
       versioned.Version = info_ ? info_->Version : file.Version;
       skip = VersionRulesSkip(versioned, destination_);
@@ -305,12 +314,15 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   currentFile_ = destination_;
   const std::string folder = ExcludeBackslash(ExtractFolder(destination_));
   if (!folder.empty()) {
+    const bool missing = !FolderExists(folder);
     AddFolderChain(ActionList(), folder, !flags_.Contains(TcvFlag::dont_log) && !assembly_);
-  }
-  if (!folder.empty() && !FolderExists(folder)) {
-    return Fail(FormatText(host_.EngineString(11), {ExtractFileName(destination_)}));
+    if (!FolderExists(folder)) {
+      return Fail(FormatText(host_.EngineString(11), {ExtractFileName(destination_)}));
+    }
+    if (missing) fresh_.AddCreated(folder);
   }
   if (folderOnly) return 0;
+  fresh_.AddTarget(destination_);
   if (flags_.Contains(TcvFlag::reg_font)) {
     auto& font = AddAction<TInstallFile>(ActionList());
     font.FileName = destination_;
@@ -326,15 +338,18 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   } else if (assembly_) {
     writeTarget_ = destination_;
   } else {
-    TInstallFile* action = AddFile(ActionList(), destination_, flags_, true);
+    // The target was just looked for; asking the file system again costs a
+    // directory search per file where names are matched without case.
+    TInstallFile* action = targetExisted_
+                               ? AddFile(ActionList(), destination_, flags_, true)
+                               : AddAbsentFile(ActionList(), destination_, flags_);
     // The previous file could not be kept for a rollback: it stays as it is.
     if (!action) return Fail(FormatText(host_.EngineString(11), {destination_}));
     writeTarget_ = action->Pending ? action->TmpFileName : destination_;
   }
   // The content goes to a file of its own until it is complete, so that an
   // interrupted extraction leaves no truncated target behind.
-  partial_ = IncludeBackslash(ExtractFolder(writeTarget_)) +
-             MakeUniqueName(ExtractFolder(writeTarget_), "cvp", ".tmp", false);
+  partial_ = partials_.Claim(ExtractFolder(writeTarget_));
   outputPath = partial_;
   return 1;
 }

@@ -126,27 +126,42 @@ TInstallActions& ActionList() {
   return *list;
 }
 
+namespace {
+
+std::unique_ptr<TInstallFile> NewFileAction(const std::string& path, TcvFlags flags) {
+  auto file = TInstallFile::New();
+  file->FileName = path;
+  file->Flags = flags;
+  file->Log = !flags.Contains(TcvFlag::dont_log);
+  return file;
+}
+
+}  // namespace
+
+TInstallFile* AddAbsentFile(TInstallActions& list, const std::string& path, TcvFlags flags) {
+  auto created = NewFileAction(path, flags);
+  TInstallFile& file = *created;
+  list.Add(std::move(created));
+  return &file;
+}
+
 TInstallFile* AddFile(TInstallActions& list, const std::string& path, TcvFlags flags,
                       bool removeExisting) {
-  auto created = TInstallFile::New();
+  if (!FileExists(path)) return AddAbsentFile(list, path, flags);
+  auto created = NewFileAction(path, flags);
   TInstallFile& file = *created;
-  file.FileName = path;
-  file.Flags = flags;
-  file.Log = !flags.Contains(TcvFlag::dont_log);
-  if (FileExists(path)) {
-    file.Existed = true;
-    const std::string folder = BackupFolder();
-    if (folder.empty()) return nullptr;
-    file.BackupFileName = IncludeBackslash(folder) + MakeUniqueName(folder, "", "", false);
-    // The backup must hold the file as this run has left it so far.
-    DropIniCache(path);
-    if (!BufferedCopyFile(path, file.BackupFileName)) return nullptr;
-    if (removeExisting) {
-      RemoveFileExtras(file);
-      if (!DeleteFileForced(path) && !MakePending(file)) {
-        DeleteFileForced(file.BackupFileName);
-        return nullptr;
-      }
+  file.Existed = true;
+  const std::string folder = BackupFolder();
+  if (folder.empty()) return nullptr;
+  file.BackupFileName = IncludeBackslash(folder) + MakeUniqueName(folder, "", "", false);
+  // The backup must hold the file as this run has left it so far.
+  DropIniCache(path);
+  if (!BufferedCopyFile(path, file.BackupFileName)) return nullptr;
+  if (removeExisting) {
+    RemoveFileExtras(file);
+    if (!DeleteFileForced(path) && !MakePending(file)) {
+      DeleteFileForced(file.BackupFileName);
+      return nullptr;
     }
   }
   list.Add(std::move(created));

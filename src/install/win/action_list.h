@@ -27,6 +27,10 @@ TInstallActions& ActionList();
 TInstallFile* AddFile(TInstallActions& list, const std::string& path, TcvFlags flags,
                       bool removeExisting);
 
+// AddFile for a target the caller has just found missing: nothing to back up
+// or remove, so the file system is not asked again.
+TInstallFile* AddAbsentFile(TInstallActions& list, const std::string& path, TcvFlags flags);
+
 // The first file action for `path`, compared without regard to case.
 TInstallFile* FindFile(const TInstallActions& list, const std::string& path);
 

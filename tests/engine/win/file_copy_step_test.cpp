@@ -244,6 +244,24 @@ TEST_F(FileCopyStepTest, WildcardSourcesMapBelowTheDestination) {
   EXPECT_EQ(test::FolderEntries(target_.Path() + "docs\\").size(), 3u);
 }
 
+TEST_F(FileCopyStepTest, AFileWrittenIntoANewFolderIsThereForTheNextItem) {
+  // The folder does not exist before the step: a later item naming a file
+  // the step has just written there, in whatever spelling, finds it.
+  const std::string fresh = target_.Path() + "fresh\\";
+  const char* const spellings[] = {"app.ini", "APP.INI", "sub\\..\\app.ini", ".\\app.ini"};
+  for (std::size_t i = 0; i < std::size(spellings); ++i) {
+    const std::string source = source_.Path() + "v" + std::to_string(i) + ".ini";
+    ASSERT_TRUE(WriteFileBytes(source, spellings[i]));
+    AddItem(source, fresh + spellings[i], {TcvFlag::no_version, TcvFlag::dont_overwrite});
+  }
+  ASSERT_TRUE(CopyProjectFiles(host_));
+  // Only the first was written; every other one met the file and kept it.
+  EXPECT_EQ(ReadFileBytes(fresh + "app.ini"), "app.ini");
+  EXPECT_EQ(after_.size(), std::size(spellings));
+  // Nothing of the writing is left in the folder.
+  EXPECT_EQ(test::FolderEntries(fresh).size(), 1u);
+}
+
 TEST_F(FileCopyStepTest, SharedFilesAreCountedOncePerLog) {
   ASSERT_TRUE(WriteFileBytes(target_.Path() + "old.dll", "there before"));
   for (const char* name : {"new.dll", "old.dll"}) {
