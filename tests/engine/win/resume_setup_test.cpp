@@ -56,22 +56,24 @@ std::string Project(const std::string& target, const std::string& record) {
 }
 
 // The engine's hidden main window: top-level, of the engine's class.
+struct WindowSearch {
+  DWORD process;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectEngineWindow(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (owner == search.process && std::string(name) == "CorvMainWindow") search.found.push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> EngineWindows(DWORD process) {
-  struct Search {
-    DWORD process;
-    std::vector<HWND> found;
-  } search{process, {}};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        char name[64] = {};
-        GetClassNameA(window, name, sizeof name);
-        if (owner == s.process && std::string(name) == "CorvMainWindow") s.found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{process, {}};
+  EnumWindows(CollectEngineWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
