@@ -58,11 +58,11 @@ TEST_F(AuthoringTest, CheckReportsFileLineColumnAndExitsThree) {
   Plant("value=\"%Welcome%\"", "value=\"%Welcom%\"");
   const auto text = Cvbuild("check " + ShellQuote(project_));
   EXPECT_EQ(text.ExitCode, kExitInput);
-  EXPECT_TRUE(Has(text.Output, project_ + ":35:81: error: unknown variable \"Welcom\"")) << text.Output;
+  EXPECT_TRUE(Has(text.Output, project_ + ":35:80: error: unknown variable \"Welcom\"")) << text.Output;
   const auto json = Cvbuild("check --json " + ShellQuote(project_));
   EXPECT_EQ(json.ExitCode, kExitInput);
   EXPECT_TRUE(Has(json.Output, "{\"severity\":\"error\",\"file\":" + JsonString(project_) +
-                                   ",\"line\":35,\"column\":81,\"message\":\"unknown variable \\\"Welcom\\\"\"}"))
+                                   ",\"line\":35,\"column\":80,\"message\":\"unknown variable \\\"Welcom\\\"\"}"))
       << json.Output;
 }
 
