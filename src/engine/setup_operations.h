@@ -134,6 +134,9 @@ class SetupOperations {
   virtual bool RunUninstallation() = 0;
   virtual bool RegisterResume() = 0;
   virtual void Rollback() = 0;
+  // The run's changes are settled (kept, rolled back, or saved for a
+  // resume): the journal that lets the next setup undo a run that died goes.
+  virtual void EndRunJournal() = 0;
   virtual void FlushIniCache() = 0;
   virtual void FreeDatabase() = 0;
 

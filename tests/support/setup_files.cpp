@@ -24,6 +24,16 @@ std::string ExampleFile(const std::string& relative) {
   return WinePathOfHost(CV_EXAMPLES_DIR "/") + relative;
 }
 
+std::string UninstallCommand(const std::string& appId) {
+  for (const char* root : {"HKLM", "HKCU"}) {
+    const std::string command = RegReadString(
+        root + std::string("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + appId,
+        "UninstallString", "");
+    if (!command.empty()) return command;
+  }
+  return "";
+}
+
 unsigned BuildSetupFile(const std::string& project, const std::string& setupFile,
                         const std::string& options, const std::string& engine) {
   const std::string bin = TestProgramFolder();

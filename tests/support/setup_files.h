@@ -21,6 +21,10 @@ std::string ExampleFile(const std::string& relative);
 unsigned BuildSetupFile(const std::string& project, const std::string& setupFile,
                         const std::string& options = "", const std::string& engine = "");
 
+// The UninstallString a product registered under its ID, per machine or
+// per user; empty when it registered none.
+std::string UninstallCommand(const std::string& appId);
+
 // What the hello example installs (its default folder, its registry key,
 // its Start menu folder and its uninstall entry), removed when the object is
 // made and again when it goes, so that a test leaves the prefix as it found

@@ -10,6 +10,7 @@
 #include "engine/run_selection.h"
 #include "engine/run_state.h"
 #include "engine/win/engine_install_host.h"
+#include "engine/win/partial_files.h"
 #include "engine/win/package_files.h"
 #include "engine/win/plugin_commands.h"
 #include "engine/win/predefined_variables.h"
@@ -17,6 +18,7 @@
 #include "engine/win/programs_before_dialogs.h"
 #include "engine/win/resume_registration.h"
 #include "install/win/action_list.h"
+#include "install/win/run_journal.h"
 #include "platform/paths.h"
 #include "platform/win/file_access.h"
 #include "platform/ini_cache.h"
@@ -273,6 +275,12 @@ bool EngineOperations::RunProgramsBeforeDialogs() {
 }
 
 bool EngineOperations::RunInstallation() {
+  // A setup of this product that died in its run left changes nobody rolled
+  // back: they go before this run makes its own.
+  const std::string appId = cv::GetVar(database_.get(), "AppID", "");
+  RecoverInterruptedRun(appId, RemoveAbandonedPartialFiles);
+  // A resumed run starts with the actions from before the restart.
+  if (CurrentRunJournal().Begin(appId, Run().WorkFolder)) CurrentRunJournal().Record(ActionList());
   EngineInstallHost host(*this, *database_);
   return InstallRun(host);
 }
@@ -283,6 +291,7 @@ bool EngineOperations::RunUninstallation() {
 }
 
 void EngineOperations::Rollback() { RollbackAll(ActionList()); }
+void EngineOperations::EndRunJournal() { CurrentRunJournal().End(); }
 
 bool EngineOperations::LoadResumeState() {
   return cv::LoadResumeState(Run().WorkFolder, *database_, ActionList());

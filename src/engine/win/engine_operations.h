@@ -92,6 +92,7 @@ class EngineOperations : public NotBuiltOperations {
   bool RunUninstallation() override;
   bool LoadRepairSettings(const std::string& file) override;
   void Rollback() override;
+  void EndRunJournal() override;
 
   // The database and the action list saved in, and loaded from, the work
   // folder of a run suspended for a restart.

@@ -20,6 +20,8 @@
 #include "install/install_progress.h"
 #include "install/win/action_list.h"
 #include "install/win/file_copy.h"
+#include "install/win/run_events.h"
+#include "install/win/run_journal.h"
 #include "platform/case_map.h"
 #include "platform/font_name.h"
 #include "platform/format_text.h"
@@ -33,7 +35,6 @@
 #include "platform/win/run_program.h"
 #include "script/gost.h"
 #include "script/package_password.h"
-#include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
 
 namespace cv {
@@ -42,10 +43,6 @@ namespace {
 
 constexpr char kSharedDllsKey[] =
     "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-
-std::int32_t SendEvent(std::int32_t id, const std::vector<MessageParamValue>& values) {
-  return SendMessageById(0, id, NewParamsBlock(values), true, false, 0);
-}
 
 bool IsProtectedFile(const std::string& path) {
   const SfcIsFileProtectedFn check = ProtectedFileCheck();
@@ -280,7 +277,7 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   }
   const bool folderOnly = ExtractFileName(destination_) == ".";
   if (!folderOnly) {
-    const std::int32_t answer = SendEvent(EV_BEFOREPROCESSITEM, ItemParams(destination_, file));
+    const std::int32_t answer = SendRunEvent(EV_BEFOREPROCESSITEM, ItemParams(destination_, file));
     destination_ = Destination(file.Name, archive_);
     if (destination_.empty()) {
       item_ = nullptr;
@@ -351,6 +348,7 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   // interrupted extraction leaves no truncated target behind.
   partial_ = partials_.Claim(ExtractFolder(writeTarget_));
   outputPath = partial_;
+  CurrentRunJournal().Record(ActionList());
   return 1;
 }
 
@@ -358,7 +356,7 @@ bool CopyStep::VersionRulesSkip(const SourceFile& file, const std::string& targe
   if (ExistingFileIsNewer(file.Version, target, file.Date)) {
     if (flags_.Contains(TcvFlag::dont_ask)) return true;
     if (overwriteAnswer_ != 3 && overwriteAnswer_ != 4) {
-      const std::int32_t answer = SendEvent(EV_FILEVERSIONCONFLICT, {target});
+      const std::int32_t answer = SendRunEvent(EV_FILEVERSIONCONFLICT, {target});
       if (answer >= 1 && answer <= 4) overwriteAnswer_ = answer;
     }
     return overwriteAnswer_ != 2 && overwriteAnswer_ != 4;
@@ -392,7 +390,7 @@ int CopyStep::Skip(const SourceFile& file) {
   Progress().Position += file.Size;
   ShowStatus(host_.EngineString(23), destination_.empty() ? file.Name : destination_);
   if (item_) {
-    SendEvent(EV_AFTERPROCESSITEM, ItemParams(destination_, file));
+    SendRunEvent(EV_AFTERPROCESSITEM, ItemParams(destination_, file));
   }
   return 0;
 }
@@ -439,7 +437,7 @@ int CopyStep::OnFileComplete(const SourceFile& file) {
   if (flags_.Contains(TcvFlag::shared) && !CountSharedFile(destination_, targetExisted_)) {
     return Fail(FormatText(host_.EngineString(20), {destination_}));
   }
-  SendEvent(EV_AFTERPROCESSITEM, ItemParams(destination_, file));
+  SendRunEvent(EV_AFTERPROCESSITEM, ItemParams(destination_, file));
   return 1;
 }
 
@@ -597,9 +595,9 @@ bool RemoveProjectFiles(InstallRunHost& host) {
         const std::vector<MessageParamValue> values =
             ItemParams(path, entry.nFileSizeLow, DosDateTime(entry.ftLastWriteTime),
                        entry.dwFileAttributes, true);
-        if (SendEvent(EV_BEFOREPROCESSITEM, values) != 0) continue;
+        if (SendRunEvent(EV_BEFOREPROCESSITEM, values) != 0) continue;
         AddFile(ActionList(), path, item.Flags, true);
-        SendEvent(EV_AFTERPROCESSITEM, values);
+        SendRunEvent(EV_AFTERPROCESSITEM, values);
       } while (FindNextFileA(find, &entry));
       FindClose(find);
     }

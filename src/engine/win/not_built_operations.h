@@ -27,6 +27,7 @@ class NotBuiltOperations : public SetupOperations {
   bool RunUninstallation() override;
   bool RegisterResume() override;
   void Rollback() override;
+  void EndRunJournal() override {}
   void FlushIniCache() override;
   std::string UninstallerLog() override { return {}; }
   bool PrepareUninstallFromLog(const std::string& log) override;

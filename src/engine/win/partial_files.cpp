@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/case_map.h"
 #include "platform/date_time.h"
 #include "platform/paths.h"
 #include "platform/unique_name.h"
+#include "platform/win/file_system.h"
 
 namespace cv {
 
@@ -54,6 +56,38 @@ std::string PartialFiles::Claim(const std::string& targetFolder) {
   // Nobody else writes in the private folder: a new number is a free name,
   // and nothing needs to be asked of the file system.
   return folder_ + std::to_string(++count_) + ".tmp";
+}
+
+void RemoveAbandonedPartialFiles(const std::string& folderIn) {
+  const std::string folder = IncludeBackslash(folderIn);
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "cvp*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    const std::string privateFolder = folder + found.cFileName + "\\";
+    // Only numbered partial files: "1.tmp", "2.tmp", ...
+    bool onlyPartials = true;
+    std::vector<std::string> partials;
+    WIN32_FIND_DATAA inner;
+    const HANDLE files = FindFirstFileA((privateFolder + "*").c_str(), &inner);
+    if (files != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = inner.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::size_t dot = name.find('.');
+        onlyPartials = onlyPartials && !(inner.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && dot > 0 &&
+                       name.substr(dot) == ".tmp" &&
+                       name.find_first_not_of("0123456789") == dot;
+        partials.push_back(privateFolder + name);
+      } while (onlyPartials && FindNextFileA(files, &inner));
+      FindClose(files);
+    }
+    if (!onlyPartials) continue;
+    for (const std::string& partial : partials) DeleteFileForced(partial);
+    RemoveDirectoryA(ExcludeBackslash(privateFolder).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
 }
 
 void PartialFiles::Release() {

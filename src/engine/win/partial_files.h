@@ -36,4 +36,9 @@ class PartialFiles {
 // name: one look at the folder where a test and a later creation take two.
 std::string ClaimPartialFile(const std::string& folder);
 
+// Removes the private folders a copy step that died left in `folder`, with
+// the unfinished files in them. A folder holding anything the step would not
+// have written there stays.
+void RemoveAbandonedPartialFiles(const std::string& folder);
+
 }  // namespace cv

@@ -350,6 +350,7 @@ bool SetupRun::CleanUp(bool result) {
       ops_.HideStatusText();
     }
   }
+  ops_.EndRunJournal();
   if (!run_.ResumePending && wizardStarted_) ops_.SendEvent(EngineEvent::Finish, {result});
   run_.RebootAfterExit = ops_.GetVarBool("Reboot", false);
   ops_.UnloadPlugins();

@@ -10,6 +10,7 @@
 #include "install/win/file_copy.h"
 #include "install/win/installed_file_services.h"
 #include "install/win/restart_file_operations.h"
+#include "install/win/run_journal.h"
 #include "platform/case_map.h"
 #include "platform/ini_cache.h"
 #include "platform/paths.h"
@@ -157,14 +158,18 @@ TInstallFile* AddFile(TInstallActions& list, const std::string& path, TcvFlags f
   // The backup must hold the file as this run has left it so far.
   DropIniCache(path);
   if (!BufferedCopyFile(path, file.BackupFileName)) return nullptr;
+  list.Add(std::move(created));
   if (removeExisting) {
+    // On record before the file goes: a run that dies from here on leaves
+    // the next setup the backup to give back.
+    CurrentRunJournal().Record(list);
     RemoveFileExtras(file);
     if (!DeleteFileForced(path) && !MakePending(file)) {
-      DeleteFileForced(file.BackupFileName);
+      // The backup stays with the work folder: the journal may name it.
+      list.Delete(list.Count() - 1);
       return nullptr;
     }
   }
-  list.Add(std::move(created));
   return &file;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The engine's EV_ messages as the installation steps send them: dispatched
-// on the spot with the engine as sender; the answer is what the handlers,
-// scripts and plug-ins said (zero: go on).
+// on the spot with the engine as sender, after the run's journal has taken
+// the actions recorded so far; the answer is what the handlers, scripts and
+// plug-ins said (zero: go on).
 
 #include <cstdint>
 #include <initializer_list>

@@ -212,6 +212,18 @@ bool RegDeleteKeyPath(const std::string& path, bool recursive) {
   return parent.get() && RegDeleteKeyA(parent.get(), key.name.c_str()) == ERROR_SUCCESS;
 }
 
+bool RegDeleteKeyIfEmpty(const std::string& path) {
+  DWORD subkeys = 0, values = 0;
+  {
+    const PathKey key(path, KEY_READ);
+    if (!key.get() || RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                       &values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+  }
+  return subkeys == 0 && values == 0 && RegDeleteKeyPath(path, false);
+}
+
 bool RegEnumSubkeys(const std::string& path, std::vector<std::string>& list) {
   list.clear();
   const PathKey key(path, KEY_READ);

@@ -70,6 +70,8 @@ bool RegDeleteValuePath(const std::string& path, const std::string& name);
 // as it is and the call fails. A path that names a root alone (or is empty)
 // is refused.
 bool RegDeleteKeyPath(const std::string& path, bool recursive);
+// Deletes the key when it holds neither values nor subkeys.
+bool RegDeleteKeyIfEmpty(const std::string& path);
 // Clears `list` and adds every subkey name in enumeration order; false when
 // the key cannot be opened.
 bool RegEnumSubkeys(const std::string& path, std::vector<std::string>& list);

@@ -64,14 +64,6 @@ std::string FontTarget() { return ShellFolder(CSIDL_FONTS) + "DejaVuSansMono.ttf
 
 // The command that removes a product, from the machine's or the user's
 // uninstall key; empty when the product is not registered.
-std::string UninstallCommand(const std::string& appId) {
-  for (const char* root : {"HKLM", "HKCU"}) {
-    const std::string command = RegReadString(root + std::string(kUninstallKey) + appId, "UninstallString", "");
-    if (!command.empty()) return command;
-  }
-  return "";
-}
-
 std::optional<std::string> ReadOptional(const std::string& key, const std::string& name) {
   if (!RegValueExists(key, name)) return std::nullopt;
   return RegReadString(key, name, "");
@@ -181,7 +173,7 @@ class ExampleProductsTest : public ::testing::Test {
 
   // Through the uninstaller a product registered.
   DWORD UninstallSilently(const std::string& appId) {
-    const std::string command = UninstallCommand(appId);
+    const std::string command = test::UninstallCommand(appId);
     return command.empty() ? 0xFFFFFFFF : RunSilently(command);
   }
 
@@ -321,7 +313,7 @@ TEST_F(ExampleProductsTest, TheFullProductInstallsEveryKindOfItemAndSharesWithTh
   EXPECT_NE(log.find("STARTUP"), std::string::npos);
   EXPECT_NE(log.find("MSG EV_AFTERINSTALL"), std::string::npos);
 
-  EXPECT_FALSE(UninstallCommand("CorvaneFull").empty()) << "the product is registered for removal";
+  EXPECT_FALSE(test::UninstallCommand("CorvaneFull").empty()) << "the product is registered for removal";
 
   // The second product counts the library and the font a second time.
   ASSERT_EQ(InstallSilently(SharedSetup(), " /var:InstallPath=" + target_.Path() + "Shared"), 0u);

@@ -133,6 +133,7 @@ class RecordingOperations : public SetupOperations {
   bool RunUninstallation() override { return Step("RunUninstallation"); }
   bool RegisterResume() override { return Step("RegisterResume"); }
   void Rollback() override { Record("Rollback"); }
+  void EndRunJournal() override {}
   void FlushIniCache() override { Record("FlushIniCache"); }
   void FreeDatabase() override { Record("FreeDatabase"); }
 
