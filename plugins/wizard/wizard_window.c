@@ -882,9 +882,25 @@ int WizardRunAfter(int success) {
   return 0;
 }
 
+/* The engine's status texts name their item with "%s" (as in "Copying %s")
+   and send the item's path as the detail: the status names the file, the
+   detail line shows where it goes. */
+static void StatusWithItem(const char* status, const char* detail, char* text, size_t size) {
+  const char* slot = strstr(status, "%s");
+  const char* name = strrchr(detail, '\\');
+  name = name ? name + 1 : detail;
+  if (!slot) {
+    snprintf(text, size, "%s", status);
+  } else {
+    snprintf(text, size, "%.*s%s%s", (int)(slot - status), status, name, slot + 2);
+  }
+}
+
 void WizardShowProgress(const char* status, const char* detail, int percent) {
+  char text[WIZARD_TEXT_SIZE];
   if (!g_state.Window || g_state.Page != PAGE_PROGRESS) return;
-  SetDlgItemTextA(g_state.Window, IDC_WIZ_STATUS, status);
+  StatusWithItem(status, detail, text, sizeof text);
+  SetDlgItemTextA(g_state.Window, IDC_WIZ_STATUS, text);
   SetDlgItemTextA(g_state.Window, IDC_WIZ_DETAIL, detail);
   SendDlgItemMessageA(g_state.Window, IDC_WIZ_PROGRESS, PBM_SETPOS, percent, 0);
 }

@@ -30,7 +30,7 @@ constexpr DWORD kWait = 60000;
 constexpr int kTitle = 1002, kSubtitle = 1003, kText = 1004, kLicense = 1005, kAccept = 1006,
               kDecline = 1007, kType = 1008, kFeatures = 1009, kSpace = 1011, kFolder = 1012,
               kBrowse = 1013, kPassword = 1014, kLanguage = 1015, kProgress = 1016,
-              kBack = 1001;
+              kStatus = 1017, kDetail = 1018, kBack = 1001;
 
 using test::Quoted;
 

@@ -317,6 +317,10 @@ TEST_F(WizardSetupTest, CancellingTheInstallationAsksThenRollsBack) {
   ASSERT_TRUE(WaitUntil([&] { return !TargetEntries().empty(); })) << "a first file is there";
   EXPECT_NE(wizard.Control(kProgress), nullptr);
   EXPECT_TRUE(wizard.Enabled(IDCANCEL));
+  // The status names the file the detail line shows.
+  ASSERT_TRUE(WaitUntil([&] { return !wizard.Text(kStatus).empty(); }));
+  const std::string detail = wizard.Text(kDetail);
+  EXPECT_EQ(wizard.Text(kStatus), "Copying " + detail.substr(detail.rfind('\\') + 1)) << detail;
   wizard.Shoot("wizard-progress");
 
   PostMessageA(wizard.Control(IDCANCEL), BM_CLICK, 0, 0);
