@@ -48,8 +48,9 @@ static WizardState g_state = {0};
 
 static int Silent(void) { return WizardVariableIsSet("SilentMode"); }
 
-/* A length of the layout in pixels of this system. */
 static int LayoutScale(HFONT font);
+
+/* A length of the layout in pixels of this system. */
 static int Px(int design) {
   /* The status window may come before the wizard's window. */
   if (!g_state.Scale) g_state.Scale = LayoutScale((HFONT)GetStockObject(DEFAULT_GUI_FONT));
