@@ -65,6 +65,8 @@ typedef struct WizardModel {
 } WizardModel;
 
 void WizardLoadModel(WizardModel* model);
+/* 0 not selected, 1 selected, 2 partly selected. */
+int WizardFeatureState(const WizardFeature* feature);
 int WizardFeatureSelected(const WizardFeature* feature);
 int WizardSetFeature(const WizardFeature* feature, int selected);
 int32_t WizardFeatureSize(const WizardFeature* feature);

@@ -103,9 +103,11 @@ void WizardLoadModel(WizardModel* model) {
   LoadLanguages(model);
 }
 
-int WizardFeatureSelected(const WizardFeature* feature) {
-  return WizardAsk("CM_GETFEATURESTATE", feature->Id, NULL, NULL, NULL, 0) == 1;
+int WizardFeatureState(const WizardFeature* feature) {
+  return WizardAsk("CM_GETFEATURESTATE", feature->Id, NULL, NULL, NULL, 0);
 }
+
+int WizardFeatureSelected(const WizardFeature* feature) { return WizardFeatureState(feature) == 1; }
 
 int WizardSetFeature(const WizardFeature* feature, int selected) {
   return WizardAskInt("CM_SETFEATURESTATE", feature->Id, selected ? 1 : 0) != -1;

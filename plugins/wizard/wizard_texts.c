@@ -65,6 +65,8 @@ static const DefaultText kDefaults[] = {
     {"UninstallText",
      "%AppName% and all of its parts will be removed from your computer.\r\n\r\nClick Remove to "
      "continue, or Cancel to keep it."},
+    {"UninstallProgressTitle", "Removing"},
+    {"UninstallProgressSubtitle", "Please wait while %AppName% is removed."},
     {"UninstallFinishText", "%AppName% was removed from your computer."},
     {"UninstallFailedText", "%AppName% could not be removed completely."},
     {"ConflictText",

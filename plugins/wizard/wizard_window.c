@@ -10,9 +10,14 @@
 #include <string.h>
 
 #define WIZARD_CLASS "CorvaneWizardWindow"
+/* The layout is drawn for the dialog font at 96 DPI (13 pixels high) and
+   scaled by the font the system gives, so that nothing is clipped when the
+   system's DPI or its message font is larger. */
 #define CLIENT_WIDTH 500
 #define CLIENT_HEIGHT 360
 #define HEADER_HEIGHT 58
+#define DESIGN_FONT_HEIGHT 13
+#define DESIGN_ALPHABET_WIDTH 359 /* "A".."Z" "a".."z" in that font */
 #define PAGE_TAG 0x57495A /* marks a page's own controls */
 #define WM_WIZARD_FEATURES_CHANGED (WM_APP + 1)
 
@@ -30,6 +35,10 @@ typedef struct WizardState {
   int Accepted;
   int Updating; /* the feature list is being filled */
   int ActiveType;
+  int Scale; /* layout scale in thousandths */
+  /* The feature states the active install type gave, before the user
+     changed any: a selection that differs is no longer that type's. */
+  int TypeStates[WIZARD_MAX_FEATURES];
   int Uninstall; /* the engine removes the product: confirm, progress, finish */
   WizardModel Model;
   char LicenseFile[MAX_PATH];
@@ -38,6 +47,15 @@ typedef struct WizardState {
 static WizardState g_state = {0};
 
 static int Silent(void) { return WizardVariableIsSet("SilentMode"); }
+
+static int LayoutScale(HFONT font);
+
+/* A length of the layout in pixels of this system. */
+static int Px(int design) {
+  /* The status window may come before the wizard's window. */
+  if (!g_state.Scale) g_state.Scale = LayoutScale((HFONT)GetStockObject(DEFAULT_GUI_FONT));
+  return MulDiv(design, g_state.Scale, 1000);
+}
 
 /* ---- which pages show ---- */
 
@@ -63,8 +81,9 @@ static int PageWanted(int page) {
 
 static HWND AddControl(const char* cls, const char* text, DWORD style, DWORD exStyle, int id, int x,
                        int y, int width, int height) {
-  HWND control = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                                 height, g_state.Window, (HMENU)(INT_PTR)id, g_module, NULL);
+  HWND control =
+      CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Px(x), Px(y), Px(width),
+                      Px(height), g_state.Window, (HMENU)(INT_PTR)id, g_module, NULL);
   SendMessageA(control, WM_SETFONT, (WPARAM)g_state.Font, FALSE);
   SetWindowLongPtrA(control, GWLP_USERDATA, PAGE_TAG);
   return control;
@@ -178,11 +197,79 @@ static void FeatureToggled(int index) {
   PostMessageA(g_state.Window, WM_WIZARD_FEATURES_CHANGED, 0, 0);
 }
 
+/* ---- the install type follows the features ---- */
+
+static void RememberTypeSelection(void) {
+  int i;
+  for (i = 0; i < g_state.Model.FeatureCount; ++i) {
+    g_state.TypeStates[i] = WizardFeatureState(&g_state.Model.Features[i]);
+  }
+}
+
+static int SelectionIsTypes(void) {
+  int i;
+  for (i = 0; i < g_state.Model.FeatureCount; ++i) {
+    if (WizardFeatureState(&g_state.Model.Features[i]) != g_state.TypeStates[i]) return 0;
+  }
+  return 1;
+}
+
+static int CustomType(void) {
+  int i;
+  for (i = 0; i < g_state.Model.TypeCount; ++i) {
+    if (g_state.Model.Types[i].Custom) return i;
+  }
+  return -1;
+}
+
+/* The user's ticks no longer match the install type: the custom type takes
+   over, with the selection as the user left it. */
+static void FollowSelectionWithType(void) {
+  int wanted[WIZARD_MAX_FEATURES];
+  const int custom = CustomType();
+  int i;
+  if (custom < 0 || custom == g_state.ActiveType || SelectionIsTypes()) return;
+  for (i = 0; i < g_state.Model.FeatureCount; ++i) {
+    wanted[i] = WizardFeatureState(&g_state.Model.Features[i]) != 0;
+  }
+  if (WizardAsk("CM_SETINSTALLTYPE", g_state.Model.Types[custom].Id, NULL, NULL, NULL, 0) != 0) {
+    return;
+  }
+  g_state.ActiveType = custom;
+  /* Activating a type selects that type's features and forgets single
+     choices: put the user's back, in tree order so that a parent comes
+     before the sub-features that differ from it. */
+  for (i = 0; i < g_state.Model.FeatureCount; ++i) {
+    const WizardFeature* feature = &g_state.Model.Features[i];
+    if ((WizardFeatureState(feature) != 0) != wanted[i]) WizardSetFeature(feature, wanted[i]);
+  }
+  RememberTypeSelection();
+  SendDlgItemMessageA(g_state.Window, IDC_WIZ_TYPE, CB_SETCURSEL, custom, 0);
+}
+
+/* The type shown first: the configured one, made the engine's, else the
+   one the engine chose. */
+static void ChooseFirstType(void) {
+  char type[128];
+  WizardConfig("Features", "InstallType", "", type, sizeof type);
+  g_state.ActiveType = WizardFindType(&g_state.Model, type);
+  if (g_state.ActiveType >= 0) {
+    WizardAsk("CM_SETINSTALLTYPE", g_state.Model.Types[g_state.ActiveType].Id, NULL, NULL, NULL,
+              0);
+  } else {
+    WizardAsk("CM_CALCEXPRESSION", "ActiveInstallType", NULL, NULL, type, sizeof type);
+    g_state.ActiveType = WizardFindType(&g_state.Model, type);
+  }
+  if (g_state.ActiveType < 0) g_state.ActiveType = 0;
+  RememberTypeSelection();
+}
+
 static void TypeChosen(void) {
   int index = (int)SendDlgItemMessageA(g_state.Window, IDC_WIZ_TYPE, CB_GETCURSEL, 0, 0);
   if (index < 0 || index >= g_state.Model.TypeCount) return;
   g_state.ActiveType = index;
   WizardAsk("CM_SETINSTALLTYPE", g_state.Model.Types[index].Id, NULL, NULL, NULL, 0);
+  RememberTypeSelection();
   FillFeatures();
 }
 
@@ -207,10 +294,10 @@ static void BuildFeaturesPage(void) {
   column.mask = LVCF_TEXT | LVCF_WIDTH;
   WizardText("FeatureColumn", text, sizeof text);
   column.pszText = text;
-  column.cx = 200;
+  column.cx = Px(200);
   SendMessageA(list, LVM_INSERTCOLUMNA, 0, (LPARAM)&column);
   WizardText("SizeColumn", text, sizeof text);
-  column.cx = 76;
+  column.cx = Px(76);
   SendMessageA(list, LVM_INSERTCOLUMNA, 1, (LPARAM)&column);
   AddControl("STATIC", "", SS_LEFT, 0, IDC_WIZ_DESCRIPTION, 330, 118, 150, 150);
   AddControl("STATIC", "", SS_LEFT, 0, IDC_WIZ_SPACE, 20, 276, 460, 32);
@@ -385,7 +472,11 @@ static void BuildPage(int page) {
                  WS_EX_CLIENTEDGE, IDC_WIZ_TEXT, 20, 72, 460, 230);
       break;
     case PAGE_PROGRESS:
-      SetHeader("ProgressTitle", "ProgressSubtitle");
+      if (g_state.Uninstall) {
+        SetHeader("UninstallProgressTitle", "UninstallProgressSubtitle");
+      } else {
+        SetHeader("ProgressTitle", "ProgressSubtitle");
+      }
       AddControl("STATIC", "", SS_LEFT | SS_ENDELLIPSIS, 0, IDC_WIZ_STATUS, 20, 90, 460, 16);
       AddControl(PROGRESS_CLASSA, "", 0, 0, IDC_WIZ_PROGRESS, 20, 112, 460, 20);
       SendDlgItemMessageA(g_state.Window, IDC_WIZ_PROGRESS, PBM_SETRANGE32, 0, 100);
@@ -558,6 +649,7 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
       if (g_state.Page == PAGE_FEATURES) {
         HWND list = GetDlgItem(window, IDC_WIZ_FEATURES);
         int i;
+        FollowSelectionWithType();
         g_state.Updating = 1;
         for (i = 0; i < g_state.Model.FeatureCount; ++i) {
           ListView_SetCheckState(list, i, WizardFeatureSelected(&g_state.Model.Features[i]));
@@ -577,10 +669,10 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      RECT band = {0, 0, CLIENT_WIDTH, HEADER_HEIGHT};
+      RECT band = {0, 0, Px(CLIENT_WIDTH), Px(HEADER_HEIGHT)};
       FillRect(dc, &band, GetSysColorBrush(COLOR_WINDOW));
-      band.top = HEADER_HEIGHT;
-      band.bottom = HEADER_HEIGHT + 1;
+      band.top = Px(HEADER_HEIGHT);
+      band.bottom = band.top + 1;
       FillRect(dc, &band, GetSysColorBrush(COLOR_BTNSHADOW));
       EndPaint(window, &paint);
       return 0;
@@ -654,23 +746,52 @@ static HFONT MakeFont(int weight, int points) {
   return CreateFontIndirectA(&metrics.lfMessageFont);
 }
 
+/* The layout's scale for `font`: the larger of its height and its width
+   against the design font's, and never below the screen's DPI. */
+static int LayoutScale(HFONT font) {
+  static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  HDC screen = GetDC(NULL);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA metrics;
+  SIZE extent;
+  int scale = MulDiv(1000, GetDeviceCaps(screen, LOGPIXELSY), 96);
+  if (GetTextMetricsA(dc, &metrics)) {
+    int byHeight = MulDiv(1000, metrics.tmHeight, DESIGN_FONT_HEIGHT);
+    if (byHeight > scale) scale = byHeight;
+  }
+  if (GetTextExtentPoint32A(dc, alphabet, (int)sizeof alphabet - 1, &extent)) {
+    int byWidth = MulDiv(1000, extent.cx, DESIGN_ALPHABET_WIDTH);
+    if (byWidth > scale) scale = byWidth;
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ReleaseDC(NULL, screen);
+  return scale < 1000 ? 1000 : scale;
+}
+
 static void AddFrameControl(const char* cls, int id, DWORD style, int x, int y, int width,
                             int height, HFONT font) {
-  HWND control = CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | style, x, y, width, height,
-                                 g_state.Window, (HMENU)(INT_PTR)id, g_module, NULL);
+  HWND control =
+      CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE | style, Px(x), Px(y), Px(width),
+                      Px(height), g_state.Window, (HMENU)(INT_PTR)id, g_module, NULL);
   SendMessageA(control, WM_SETFONT, (WPARAM)font, FALSE);
 }
 
 static int CreateWizardWindow(void) {
   WNDCLASSA windowClass;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
-  RECT frame = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
+  RECT frame;
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   char caption[512];
   char picture[MAX_PATH];
   int buttonTop = CLIENT_HEIGHT - 36;
   if (g_state.Window) return 1;
   InitCommonControlsEx(&controls);
+  g_state.Font = MakeFont(FW_NORMAL, 0);
+  g_state.TitleFont = MakeFont(FW_BOLD, 0);
+  g_state.Scale = LayoutScale(g_state.Font);
+  SetRect(&frame, 0, 0, Px(CLIENT_WIDTH), Px(CLIENT_HEIGHT));
   memset(&windowClass, 0, sizeof windowClass);
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = g_module;
@@ -687,8 +808,6 @@ static int CreateWizardWindow(void) {
                                    frame.right - frame.left, frame.bottom - frame.top, NULL, NULL,
                                    g_module, NULL);
   if (!g_state.Window) return 0;
-  g_state.Font = MakeFont(FW_NORMAL, 0);
-  g_state.TitleFont = MakeFont(FW_BOLD, 0);
   AddFrameControl("STATIC", IDC_WIZ_TITLE, SS_LEFT, 15, 10, 400, 18, g_state.TitleFont);
   AddFrameControl("STATIC", IDC_WIZ_SUBTITLE, SS_LEFT, 30, 30, 385, 26, g_state.Font);
   WizardConfig("Pictures", "Banner", "", picture, sizeof picture);
@@ -734,16 +853,13 @@ static void ModalLoop(void) {
 
 int WizardRunBefore(void) {
   char mode[16];
-  char type[128];
   int first;
   if (Silent()) return 0;
   WizardGetVariable("InstallMode", mode, sizeof mode);
   g_state.Uninstall = strcmp(mode, "1") == 0;
   WizardLoadModel(&g_state.Model);
   FindLicense();
-  WizardConfig("Features", "InstallType", "", type, sizeof type);
-  g_state.ActiveType = WizardFindType(&g_state.Model, type);
-  if (g_state.ActiveType < 0) g_state.ActiveType = 0;
+  if (!g_state.Uninstall) ChooseFirstType();
   if (!CreateWizardWindow()) return 0;
   first = NextPage(-1);
   g_state.Result = 1;
@@ -767,9 +883,25 @@ int WizardRunAfter(int success) {
   return 0;
 }
 
+/* The engine's status texts name their item with "%s" (as in "Copying %s")
+   and send the item's path as the detail: the status names the file, the
+   detail line shows where it goes. */
+static void StatusWithItem(const char* status, const char* detail, char* text, size_t size) {
+  const char* slot = strstr(status, "%s");
+  const char* name = strrchr(detail, '\\');
+  name = name ? name + 1 : detail;
+  if (!slot) {
+    snprintf(text, size, "%s", status);
+  } else {
+    snprintf(text, size, "%.*s%s%s", (int)(slot - status), status, name, slot + 2);
+  }
+}
+
 void WizardShowProgress(const char* status, const char* detail, int percent) {
+  char text[WIZARD_TEXT_SIZE];
   if (!g_state.Window || g_state.Page != PAGE_PROGRESS) return;
-  SetDlgItemTextA(g_state.Window, IDC_WIZ_STATUS, status);
+  StatusWithItem(status, detail, text, sizeof text);
+  SetDlgItemTextA(g_state.Window, IDC_WIZ_STATUS, text);
   SetDlgItemTextA(g_state.Window, IDC_WIZ_DETAIL, detail);
   SendDlgItemMessageA(g_state.Window, IDC_WIZ_PROGRESS, PBM_SETPOS, percent, 0);
 }
@@ -783,9 +915,9 @@ void WizardShowStatusText(const char* text) {
   if (!g_state.StatusWindow) {
     g_state.StatusWindow = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "STATIC", "",
                                            WS_POPUP | WS_BORDER | SS_CENTER | SS_CENTERIMAGE,
-                                           (GetSystemMetrics(SM_CXSCREEN) - 360) / 2,
-                                           (GetSystemMetrics(SM_CYSCREEN) - 60) / 2, 360, 60,
-                                           g_state.Window, NULL, g_module, NULL);
+                                           (GetSystemMetrics(SM_CXSCREEN) - Px(360)) / 2,
+                                           (GetSystemMetrics(SM_CYSCREEN) - Px(60)) / 2, Px(360),
+                                           Px(60), g_state.Window, NULL, g_module, NULL);
     if (!g_state.StatusWindow) return;
     SendMessageA(g_state.StatusWindow, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
   }
@@ -835,5 +967,6 @@ void WizardClose(void) {
   g_state.Font = g_state.TitleFont = NULL;
   g_state.Banner = NULL;
   g_state.Installing = 0;
+  g_state.Scale = 0;
   UnregisterClassA(WIZARD_CLASS, g_module);
 }

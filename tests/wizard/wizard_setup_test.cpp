@@ -3,116 +3,10 @@
 // typed text, mnemonics. A test plug-in beside it logs what the engine holds
 // when the installation starts.
 
-#include <windows.h>
-#include <commctrl.h>
-#include <shlwapi.h>
+#include "wizard_setup_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <functional>
-#include <iostream>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include "child_process.h"
-#include "setup_files.h"
-#include "temp_folder.h"
-#include "wizard_driver.h"
-
-namespace cv {
+namespace cv::wizard_test {
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr DWORD kWait = 60000;
-constexpr int kTitle = 1002, kSubtitle = 1003, kText = 1004, kLicense = 1005, kAccept = 1006,
-              kDecline = 1007, kType = 1008, kFeatures = 1009, kSpace = 1011, kFolder = 1012,
-              kBrowse = 1013, kLanguage = 1015, kProgress = 1016, kBack = 1001;
-
-using test::Quoted;
-
-void Replace(std::string& text, const std::string& what, const std::string& with) {
-  const std::size_t at = text.find(what);
-  ASSERT_NE(at, std::string::npos) << what;
-  text.replace(at, what.size(), with);
-}
-
-// Waits until `holds` answers true (the wizard works through posted input at
-// its own pace); answers the last answer.
-bool WaitUntil(const std::function<bool()>& holds) {
-  for (DWORD waited = 0; waited < kWait; waited += 50) {
-    if (holds()) return true;
-    Sleep(50);
-  }
-  return holds();
-}
-
-bool Has(const std::string& log, const std::string& line) {
-  return log.find(line + "\r\n") != std::string::npos;
-}
-
-class WizardSetupTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const std::string from = test::ExampleFile("wizard\\"), to = place_.Path();
-    fs::copy(fs::path(from.substr(0, from.size() - 1)), fs::path(to.substr(0, to.size() - 1)),
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    const std::string bin = test::TestProgramFolder();
-    for (const char* folder : {"plugins", "plugins\\wizard", "plugins\\helper"}) {
-      ASSERT_TRUE(CreateDirectoryA((place_.Path() + folder).c_str(), nullptr));
-    }
-    ASSERT_TRUE(CopyFileA((bin + "cvwizard.dll").c_str(),
-                          (place_.Path() + "plugins\\wizard\\cvwizard.dll").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((bin + "cvtestplugin_b.dll").c_str(),
-                          (place_.Path() + "plugins\\helper\\helper.dll").c_str(), FALSE));
-    appId_ = "CorvaneWizardTest" + std::to_string(GetCurrentProcessId());
-    std::string project = test::ReadFileBytes(place_.Path() + "wizard.cv2project");
-    Replace(project, "value=\"CorvaneHelloWizard\"", "value=\"" + appId_ + "\"");
-    // The helper logs the engine's state when the installation starts.
-    Replace(project, "\t\t\t</plugins>",
-            R"(				<plugin id="TestHelper" src="plugins\helper\*.dll">
-					<config>
-						<paramgroup name="Log"><param name="File" value=")" +
-                logs_.Path() + R"(helper.log"/></paramgroup>
-						<paramgroup name="On EV_BEFOREINSTALL">
-							<param name="1" value="CM_GETVARIABLE|InstallPath"/>
-							<param name="2" value="CM_GETFEATURESTATE|Main"/>
-							<param name="3" value="CM_GETFEATURESTATE|Documentation"/>
-						</paramgroup>
-					</config>
-				</plugin>
-			</plugins>)");
-    project_ = project;
-  }
-
-  // Writes the project, changed by `edit`, and builds the setup file.
-  void Build(const std::function<void(std::string&)>& edit = nullptr) {
-    std::string project = project_;
-    if (edit) edit(project);
-    ASSERT_TRUE(test::WriteFileBytes(place_.Path() + "wizard.cv2project", project));
-    ASSERT_EQ(test::BuildSetupFile(place_.Path() + "wizard.cv2project", Setup()), 0u);
-  }
-
-  void TearDown() override {
-    const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appId_;
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
-    SHDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    if (HasFailure()) std::cout << "--- helper.log\n" << HelperLog() << "\n";
-  }
-
-  std::string Setup() const { return place_.Path() + "hello-setup.exe"; }
-  std::string HelperLog() const { return test::ReadFileBytes(logs_.Path() + "helper.log"); }
-
-  test::TempFolder place_;  // the example, the setup file and the licence beside it
-  test::TempFolder temp_;   // the engine's temporary root
-  test::TempFolder logs_;
-  test::TempFolder target_;  // where the user installs
-  std::string appId_;
-  std::string project_;
-};
 
 TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   Build();
@@ -168,6 +62,8 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   wizard.Key(VK_SPACE);
   EXPECT_TRUE(WaitUntil([&] { return wizard.Text(kSpace) != spaceBefore; }))
       << "the documentation adds to the space needed";
+  // Typical has no documentation: the selection is the custom type's now.
+  EXPECT_TRUE(WaitUntil([&] { return wizard.Text(kType) == "Custom"; })) << wizard.Text(kType);
   wizard.Shoot("wizard-features");
   wizard.Key(VK_RETURN);
 
@@ -189,6 +85,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   const std::string summary = wizard.Text(kText);
   EXPECT_NE(summary.find(folder), std::string::npos) << summary;
   EXPECT_NE(summary.find("Documentation"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Custom"), std::string::npos) << summary;
   EXPECT_EQ(wizard.Text(IDOK), "&Install");
   wizard.Shoot("wizard-ready");
   // Back and forth keeps what was entered.
@@ -242,6 +139,7 @@ TEST_F(WizardSetupTest, AUserWalksThroughEveryPageWithTheKeyboard) {
   EXPECT_TRUE(Has(log, "REQ CM_GETVARIABLE|InstallPath = 0 [s:" + folder + "]")) << log;
   EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Main = 1 []")) << log;
   EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Documentation = 1 []")) << log;
+  EXPECT_TRUE(Has(log, "REQ CM_CALCEXPRESSION|ActiveInstallType|#0 = 0 [s:Custom]")) << log;
 }
 
 TEST_F(WizardSetupTest, SilentModeShowsNoPageAndDoesNotWait) {
@@ -271,6 +169,7 @@ TEST_F(WizardSetupTest, SilentModeShowsNoPageAndDoesNotWait) {
   EXPECT_TRUE(Has(log, "MSG EV_SHOWDIALOGS 5 [b:0]")) << log;
   EXPECT_TRUE(Has(log, "MSG EV_SHOWDIALOGS 5 [b:1]")) << "the wizard let the run go on";
   EXPECT_TRUE(Has(log, "REQ CM_GETFEATURESTATE|Documentation = 0 []")) << "the defaults stand";
+  EXPECT_TRUE(Has(log, "REQ CM_CALCEXPRESSION|ActiveInstallType|#0 = 0 [s:Typical]")) << log;
 }
 
 // Pages switched off in the configuration are left out, texts come from the
@@ -371,5 +270,149 @@ TEST_F(WizardSetupTest, TheLanguagePageSwitchesEveryText) {
   EXPECT_TRUE(Has(HelperLog(), "MSG EV_LANGUAGECHANGED 6 [s:DEU]"));
 }
 
+// A package with a password: a wrong one keeps the page with a message, the
+// right one goes on, and the engine installs from the enciphered package.
+TEST_F(WizardSetupTest, ThePasswordPageLetsOnlyTheRightPasswordOn) {
+  Build([&](std::string& project) { FewPages(project); }, "--password Sesame42");
+  test::ChildProcess setup(Quoted(Setup()), Environment());
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  ASSERT_TRUE(wizard.WaitForWindow(kWait));
+  ASSERT_TRUE(wizard.WaitForTitle("Password", kWait)) << wizard.Title();
+  EXPECT_EQ(wizard.Text(IDOK), "&Install");
+  wizard.Shoot("wizard-password");
+  wizard.Type("sesame42");  // the case counts
+  wizard.Key(VK_RETURN);
+  HWND box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test::WizardDriver::BoxText(box), "The password is not correct. Please try again.");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+  EXPECT_EQ(wizard.Title(), "Password");
+  SendMessageA(wizard.Control(kPassword), EM_SETSEL, 0, -1);
+  wizard.Type("Sesame42");
+  wizard.Key(VK_RETURN);
+  const RunEnd end = FinishRun(setup, wizard);
+  EXPECT_TRUE(end.SawFinish);
+  EXPECT_EQ(end.FinishText, "Setup has finished installing Corvane Hello on your computer.");
+  for (const std::string& text : end.Boxes) ADD_FAILURE() << "box: " << text;
+  EXPECT_EQ(setup.ExitCode(), 0u);
+  EXPECT_TRUE(test::PathExists(target_.Path() + "hello.txt"));
+}
+
+// The installation holds after its first file (the helper suspends the copy
+// thread until the run is aborted). Cancel asks: "No" lets it be, "Yes"
+// aborts and the run rolls back what it had written.
+TEST_F(WizardSetupTest, CancellingTheInstallationAsksThenRollsBack) {
+  Build([&](std::string& project) {
+    FewPages(project);
+    HelperRequests(project, "EV_AFTERPROCESSITEM", {"CM_SUSPENDINSTALL"});
+    HelperRequests(project, "EV_ABORTINSTALL", {"CM_RESUMEINSTALL"});
+  });
+  test::ChildProcess setup(Quoted(Setup()), Environment());
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  ASSERT_TRUE(wizard.WaitForWindow(kWait));
+  ASSERT_TRUE(wizard.WaitForTitle("Installing", kWait)) << wizard.Title();
+  ASSERT_TRUE(WaitUntil([&] { return !TargetEntries().empty(); })) << "a first file is there";
+  EXPECT_NE(wizard.Control(kProgress), nullptr);
+  EXPECT_TRUE(wizard.Enabled(IDCANCEL));
+  // The status names the file the detail line shows.
+  ASSERT_TRUE(WaitUntil([&] { return !wizard.Text(kStatus).empty(); }));
+  const std::string detail = wizard.Text(kDetail);
+  EXPECT_EQ(wizard.Text(kStatus), "Copying " + detail.substr(detail.rfind('\\') + 1)) << detail;
+  wizard.Shoot("wizard-progress");
+
+  PostMessageA(wizard.Control(IDCANCEL), BM_CLICK, 0, 0);
+  HWND box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(test::WizardDriver::BoxText(box), "Do you really want to cancel the installation?");
+  PostMessageA(box, WM_COMMAND, IDNO, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+  EXPECT_EQ(wizard.Title(), "Installing");
+  EXPECT_TRUE(wizard.Enabled(IDCANCEL));
+  EXPECT_EQ(HelperLog().find("MSG EV_ABORTINSTALL"), std::string::npos) << "not aborted";
+  EXPECT_FALSE(TargetEntries().empty());
+
+  PostMessageA(wizard.Control(IDCANCEL), BM_CLICK, 0, 0);
+  box = wizard.WaitForBox(kWait);
+  ASSERT_NE(box, nullptr);
+  PostMessageA(box, WM_COMMAND, IDYES, 0);
+  const RunEnd end = FinishRun(setup, wizard);
+  EXPECT_TRUE(end.SawFinish);
+  EXPECT_EQ(end.FinishText, "Setup did not finish. Corvane Hello was not installed.");
+  for (const std::string& text : end.Boxes) ADD_FAILURE() << "box: " << text;
+  EXPECT_EQ(setup.ExitCode(), 0xFFFFFFFFu);
+  EXPECT_NE(HelperLog().find("MSG EV_ABORTINSTALL"), std::string::npos) << HelperLog();
+  for (const std::string& left : TargetEntries()) ADD_FAILURE() << "left behind: " << left;
+  EXPECT_FALSE(UninstallEntryExists());
+}
+
+// A restart due after the installation is asked on the wizard's window; the
+// answer decides the variable Reboot. The helper logs what the wizard left
+// and then clears Reboot, so that the test's run never restarts Windows.
+TEST_F(WizardSetupTest, TheRestartQuestionDecidesWhetherWindowsRestarts) {
+  const struct {
+    int Button;
+    const char* Reboot;
+  } cases[] = {{IDNO, "0"}, {IDYES, "1"}};
+  for (const auto& answer : cases) {
+    SCOPED_TRACE(answer.Reboot);
+    ForgetInstallation();
+    Build([&](std::string& project) {
+      FewPages(project);
+      HelperRequests(project, "EV_AFTERINSTALL", {"CM_SETVARIABLE|Reboot|1"});
+      HelperRequests(project, "EV_FINISH", {"CM_GETVARIABLE|Reboot", "CM_SETVARIABLE|Reboot|0"});
+    });
+    test::ChildProcess setup(Quoted(Setup()), Environment());
+    ASSERT_TRUE(setup.Started());
+    test::WizardDriver wizard(setup.Id());
+    ASSERT_TRUE(wizard.WaitForWindow(kWait));
+    const RunEnd end = FinishRun(setup, wizard, answer.Button);
+    EXPECT_TRUE(end.SawFinish);
+    ASSERT_EQ(end.Boxes.size(), 1u);
+    EXPECT_NE(end.Boxes[0].find("your computer must be restarted"), std::string::npos)
+        << end.Boxes[0];
+    EXPECT_EQ(setup.ExitCode(), 0u);
+    EXPECT_TRUE(Has(HelperLog(), std::string("REQ CM_GETVARIABLE|Reboot = 0 [s:") +
+                                     answer.Reboot + "]"))
+        << HelperLog();
+  }
+}
+
+// The setup file started again with "/u" removes the installed product:
+// confirmation, progress, finish, and nothing of the product is left.
+TEST_F(WizardSetupTest, TheUninstallFlowRemovesTheProduct) {
+  Build([&](std::string& project) { FewPages(project); });
+  {
+    test::ChildProcess install(Quoted(Setup()) + " /s", Environment());
+    ASSERT_TRUE(install.Started());
+    ASSERT_TRUE(install.Wait(120000));
+    ASSERT_EQ(install.ExitCode(), 0u);
+  }
+  ASSERT_TRUE(test::PathExists(target_.Path() + "hello.txt"));
+  ASSERT_TRUE(UninstallEntryExists());
+
+  test::ChildProcess setup(Quoted(Setup()) + " /u", Environment());
+  ASSERT_TRUE(setup.Started());
+  test::WizardDriver wizard(setup.Id());
+  ASSERT_TRUE(wizard.WaitForWindow(kWait));
+  ASSERT_TRUE(wizard.WaitForTitle("Remove Corvane Hello", kWait)) << wizard.Title();
+  EXPECT_NE(wizard.Text(kText).find("will be removed from your computer"), std::string::npos);
+  EXPECT_EQ(wizard.Text(IDOK), "&Remove");
+  EXPECT_FALSE(wizard.Enabled(kBack));
+  wizard.Shoot("wizard-uninstall");
+  wizard.Key(VK_RETURN);
+  const RunEnd end = FinishRun(setup, wizard);
+  EXPECT_TRUE(end.SawFinish);
+  EXPECT_EQ(end.FinishText, "Corvane Hello was removed from your computer.");
+  for (const std::string& text : end.Boxes) ADD_FAILURE() << "box: " << text;
+  EXPECT_EQ(setup.ExitCode(), 0u);
+  for (const char* file : {"hello.txt", "readme.txt"}) {
+    EXPECT_FALSE(test::PathExists(target_.Path() + file)) << file;
+  }
+  EXPECT_FALSE(UninstallEntryExists());
+}
+
 }  // namespace
-}  // namespace cv
+}  // namespace cv::wizard_test
