@@ -53,7 +53,11 @@ bool EngineInstallHost::RunProgram(TcvComponent& component, TcvRunApp& item) {
 bool EngineInstallHost::RegisterServers() { return cv::RegisterServers(ActionList()); }
 
 bool EngineInstallHost::RegisterFonts() {
-  return cv::RegisterFonts(ActionList(), {GetVar(&database_, "Fonts", ""), Run().RepairMode});
+  FontStepSettings settings{GetVar(&database_, "Fonts", ""), Run().RepairMode};
+  if (const std::string countError = EngineString(20); !countError.empty()) {
+    settings.SharedCountError = countError;
+  }
+  return cv::RegisterFonts(ActionList(), settings);
 }
 
 bool EngineInstallHost::InstallShortcut(TcvComponent&, TcvShortcut& item) {

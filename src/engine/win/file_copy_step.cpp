@@ -22,6 +22,7 @@
 #include "install/win/file_copy.h"
 #include "install/win/run_events.h"
 #include "install/win/run_journal.h"
+#include "install/win/shared_files.h"
 #include "platform/case_map.h"
 #include "platform/font_name.h"
 #include "platform/format_text.h"
@@ -40,9 +41,6 @@
 namespace cv {
 
 namespace {
-
-constexpr char kSharedDllsKey[] =
-    "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
 bool IsProtectedFile(const std::string& path) {
   const SfcIsFileProtectedFn check = ProtectedFileCheck();
@@ -375,7 +373,7 @@ int CopyStep::Skip(const SourceFile& file) {
   if (item_) {
     const std::string target = destination_;
     if (flags_.Contains(TcvFlag::shared) && !target.empty() &&
-        !CountSharedFile(target, targetExisted_)) {
+        !CountSharedFile(ActionList(), target, targetExisted_)) {
       return Fail(FormatText(host_.EngineString(20), {target}));
     }
     if (flags_.Contains(TcvFlag::reg_server) && !target.empty()) {
@@ -434,7 +432,9 @@ int CopyStep::InstallAssembly() {
 int CopyStep::OnFileComplete(const SourceFile& file) {
   if (assembly_ && InstallAssembly() != 1) return -1;
   if (font_ && font_->FontName.empty()) font_->FontName = FontFullNameOfFile(font_->TmpFileName);
-  if (flags_.Contains(TcvFlag::shared) && !CountSharedFile(destination_, targetExisted_)) {
+  // A font is counted by the font step, where it ends up: in the fonts
+  // folder, or where a font of its name is already listed.
+  if (flags_.Contains(TcvFlag::shared) && !font_ && !CountSharedFile(ActionList(), destination_, targetExisted_)) {
     return Fail(FormatText(host_.EngineString(20), {destination_}));
   }
   SendRunEvent(EV_AFTERPROCESSITEM, ItemParams(destination_, file));
@@ -550,29 +550,6 @@ void CopyStep::CopyExternalFile(const std::string& source) {
 }
 
 }  // namespace
-
-bool CountSharedFile(const std::string& path, bool existed) {
-  if (LogHasKey(LogSection::SharedFiles, path)) return true;
-  DWORD count = RegReadDword(kSharedDllsKey, path, 0);
-  if (existed) {
-    count = (count == 0 ? 1 : count) + 1;
-  } else {
-    count = 1;
-  }
-  // The raised count is a change of this run: a rollback gives the earlier
-  // count back or takes the value away. The uninstaller goes by the log's
-  // [SharedFiles] entry, so nothing of this is logged.
-  const int first = ActionList().Count();
-  AddKeyChain(ActionList(), kSharedDllsKey, true);
-  auto& earlier = AddAction<TInstallReg>(ActionList());
-  earlier.Key = kSharedDllsKey;
-  earlier.Param = path;
-  RecordRegistryValue(earlier);
-  for (int i = first; i < ActionList().Count(); ++i) ActionList().Action(i)->Log = false;
-  const bool ok = RegWriteDword(kSharedDllsKey, path, count);
-  LogWrite(LogSection::SharedFiles, path, "");
-  return ok;
-}
 
 bool CopyProjectFiles(InstallRunHost& host) { return CopyStep(host).Run(); }
 

@@ -16,9 +16,4 @@ bool RemoveProjectFiles(InstallRunHost& host);
 // The copy step; runs on the installation's worker thread.
 bool CopyProjectFiles(InstallRunHost& host);
 
-// Raises the count of a shared file under SharedDLLs once per install log.
-// `existed` tells whether the file was there before the installation
-// handled it (a file there without a count then counts 2).
-bool CountSharedFile(const std::string& path, bool existed);
-
 }  // namespace cv

@@ -9,6 +9,7 @@
 #include "install/win/install_run.h"
 #include "install/win/installed_file_services.h"
 #include "install/win/run_events.h"
+#include "install/win/shared_files.h"
 #include "platform/case_map.h"
 #include "platform/format_text.h"
 #include "platform/paths.h"
@@ -132,10 +133,17 @@ bool RegisterFonts(TInstallActions& list, const FontStepSettings& settings) {
     unpacked->Log = false;
     if (SendRunEvent(EV_BEFOREPROCESSITEM, {kind, unpacked->FileName, 0}) != 0) continue;
     const FontTarget target = FindTarget(*unpacked, settings.FontsFolder);
-    const bool kept =
-        FileExists(target.Path) && KeepExisting(*unpacked, target.Path, settings.RepairMode);
+    const bool existed = FileExists(target.Path);
+    const bool kept = existed && KeepExisting(*unpacked, target.Path, settings.RepairMode);
     if (!kept && !InstallFont(list, *unpacked, target, settings.FontsFolder)) {
       ShowErrorBox("Error", FormatText("Cannot register font \"%s\".", {target.Name}));
+      return false;
+    }
+    // Counted where the font is, kept or new: a count on the path the copy
+    // step unpacked it for would let the last uninstaller take away a font
+    // listed elsewhere that it never counted.
+    if (unpacked->Flags.Contains(TcvFlag::shared) && !CountSharedFile(list, target.Path, existed)) {
+      ShowErrorBox("Error", FormatText(settings.SharedCountError, {target.Path}));
       return false;
     }
     SendRunEvent(EV_AFTERPROCESSITEM, {kind, unpacked->FileName, 0});

@@ -12,12 +12,15 @@ namespace cv {
 struct FontStepSettings {
   std::string FontsFolder;  // the system's fonts folder (variable `Fonts`)
   bool RepairMode = false;  // a repair installs a font that looks the same again
+  // The box for a shared font whose count cannot be written ("%s" the path).
+  std::string SharedCountError = "Cannot count the shared file \"%s\".";
 };
 
 // Walks the file actions the list holds when it starts. False, after the
 // box "Cannot register font ...", at the first font that cannot be
 // installed; a plug-in that answers the item's EV_BEFOREPROCESSITEM with
-// non-zero skips that font.
+// non-zero skips that font. A shared font is counted where it is put or
+// kept.
 bool RegisterFonts(TInstallActions& list, const FontStepSettings& settings);
 
 // A name in `folder` for a font whose file name is taken by another font:

@@ -27,6 +27,9 @@ __declspec(dllexport) HRESULT WINAPI DllRegisterServer(void) {
 }
 
 __declspec(dllexport) HRESULT WINAPI DllUnregisterServer(void) {
-  return RegDeleteKeyA(HKEY_CURRENT_USER, kKey) == 0 ? S_OK : E_FAIL;
+  if (RegDeleteKeyA(HKEY_CURRENT_USER, kKey) != 0) return E_FAIL;
+  /* The parent goes too when nothing else is below it (it is refused then). */
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\CorvaneTest");
+  return S_OK;
 }
 #endif

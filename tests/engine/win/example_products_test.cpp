@@ -39,7 +39,7 @@ constexpr char kServerParent[] = "HKCU\\Software\\CorvaneTest";
 constexpr char kServerKey[] = "HKCU\\Software\\CorvaneTest\\ComServer";
 constexpr char kEnvironmentKey[] = "HKCU\\Environment";
 constexpr char kFontsKey[] = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-constexpr char kFontValue[] = "DejaVu Sans Mono (TrueType)";
+constexpr char kFontValue[] = "Corvan Sans Mono (TrueType)";
 constexpr char kSharedDlls[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 constexpr char kUninstallKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
@@ -60,7 +60,7 @@ std::string SharedFolder() {
          "\\Corvane Example\\";
 }
 std::string SharedLibrary() { return SharedFolder() + "CorvaneShared.dll"; }
-std::string FontTarget() { return ShellFolder(CSIDL_FONTS) + "DejaVuSansMono.ttf"; }
+std::string FontTarget() { return ShellFolder(CSIDL_FONTS) + "CorvanSansMono.ttf"; }
 
 // The command that removes a product, from the machine's or the user's
 // uninstall key; empty when the product is not registered.
@@ -111,9 +111,6 @@ class ProductTraces {
   ProductTraces& operator=(const ProductTraces&) = delete;
   ~ProductTraces() { Remove(); }
 
-  // Wine's own entry for the font, which the test takes away for the run.
-  void RestoreFontEntry() const { Restore(kFontsKey, kFontValue, font_); }
-
   void Remove() const {
     // The company's key is shared with the other examples: it goes only
     // when the test made it and nothing else is below it.
@@ -140,7 +137,7 @@ class ProductTraces {
       RemoveFontResourceA(FontTarget().c_str());
       DeleteFileForced(FontTarget());
     }
-    RestoreFontEntry();
+    Restore(kFontsKey, kFontValue, font_);
   }
 
  private:
@@ -208,12 +205,6 @@ TEST_F(ExampleProductsTest, TheFullProductInstallsEveryKindOfItemAndSharesWithTh
   for (const char* package : {"fulldocs.cvp", "fullsamples.cvp"}) {
     ASSERT_TRUE(test::PathExists(place_.Path() + package)) << package;
   }
-
-  // Wine registers the build machine's own fonts by name, this one among
-  // them, and the font step keeps a font registered by that name where it
-  // is. The product's copy is installed here: Wine's entry is taken away
-  // for the test and given back with the other traces.
-  RegDeleteValuePath(kFontsKey, kFontValue);
 
   const std::string helperLog = place_.Path() + "helper.log";
   ASSERT_EQ(InstallSilently(FullSetup(), " /var:InstallPath=" + target_.Path() + "Full" +
@@ -304,8 +295,8 @@ TEST_F(ExampleProductsTest, TheFullProductInstallsEveryKindOfItemAndSharesWithTh
             test::ReadFileBytes(StagedExample("full\\files\\shared\\CorvaneShared.dll")));
   EXPECT_EQ(RegReadDword(kSharedDlls, SharedLibrary(), 0), 1u);
   EXPECT_EQ(test::ReadFileBytes(FontTarget()),
-            test::ReadFileBytes(StagedExample("full\\files\\fonts\\DejaVuSansMono.ttf")));
-  EXPECT_EQ(RegReadString(kFontsKey, kFontValue, ""), "DejaVuSansMono.ttf");
+            test::ReadFileBytes(StagedExample("full\\files\\fonts\\CorvanSansMono.ttf")));
+  EXPECT_EQ(RegReadString(kFontsKey, kFontValue, ""), "CorvanSansMono.ttf");
   EXPECT_EQ(RegReadDword(kSharedDlls, FontTarget(), 0), 1u);
 
   // The helper plug-in ran through the installation; the wizard kept quiet.
@@ -327,7 +318,6 @@ TEST_F(ExampleProductsTest, TheFullProductInstallsEveryKindOfItemAndSharesWithTh
   EXPECT_TRUE(test::PathExists(SharedLibrary())) << "the full product still counts it";
   EXPECT_EQ(RegReadDword(kSharedDlls, SharedLibrary(), 0), 1u);
   EXPECT_EQ(UninstallSilently("CorvaneFull"), 0u);
-  traces_.RestoreFontEntry();
   const auto differences = before_.DifferencesTo(snapshot::TakeMachineSnapshot(OwnEntries()));
   EXPECT_TRUE(differences.empty()) << snapshot::DescribeDifferences(differences);
 }

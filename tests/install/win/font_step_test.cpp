@@ -125,6 +125,34 @@ TEST_F(FontStepTest, NewTrueTypeFontIsPlacedLoadedListedAndRolledBack) {
   EXPECT_FALSE(PathExists(unpacked_.Path() + "DejaVuTest.ttf"));
 }
 
+TEST_F(FontStepTest, ASharedFontIsCountedWhereItIsPutOrKept) {
+  constexpr char kSharedDlls[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+  const std::string unpackedFor = fonts_.Path() + "DejaVuTest.ttf";
+  const std::string listedElsewhere = elsewhere_.Path() + "Listed.ttf";
+  struct Case {
+    const char* What;
+    WORD ListedYear;  // 0: no font of the name is listed
+    std::string CountedPath;
+    DWORD Count;  // a font there before counts 2, as any shared file
+  };
+  for (const Case& c : {Case{"new", 0, unpackedFor, 1}, Case{"kept where listed", 2030, listedElsewhere, 2},
+                        Case{"replaced where listed", 2001, listedElsewhere, 2}}) {
+    if (c.ListedYear != 0) {
+      ASSERT_TRUE(WriteFileBytes(listedElsewhere, sans_));
+      SetWriteTime(listedElsewhere, c.ListedYear);
+      ASSERT_TRUE(RegWriteString(FontsRegistryKey(), kListedName, listedElsewhere));
+    }
+    Unpacked("DejaVuTest.ttf", sans_, TcvFlags{TcvFlag::shared});
+    ASSERT_TRUE(Register()) << c.What;
+    EXPECT_EQ(RegReadDword(kSharedDlls, c.CountedPath, 0), c.Count) << c.What;
+    EXPECT_EQ(RegValueExists(kSharedDlls, unpackedFor), c.CountedPath == unpackedFor) << c.What;
+    RollbackAll(list_);
+    EXPECT_FALSE(RegValueExists(kSharedDlls, c.CountedPath)) << c.What << ": the count outlived the rollback";
+    RegDeleteValuePath(FontsRegistryKey(), kListedName);
+    DeleteFileA(listedElsewhere.c_str());
+  }
+}
+
 TEST_F(FontStepTest, NameRegisteredForAnotherFileReplacesThatFile) {
   // Registered with its full path, outside the fonts folder, older.
   const std::string registered = elsewhere_.Path() + "OldSans.ttf";
