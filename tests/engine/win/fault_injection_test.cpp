@@ -145,6 +145,24 @@ class FaultInjectionTest : public ::testing::TestWithParam<const char*> {
     project.replace(project.find("%LOCKED%"), 8, LockedIni());
     ASSERT_TRUE(test::WriteFileBytes(place_->Path() + "fault.cv2project", project));
     ASSERT_EQ(test::BuildSetupFile(place_->Path() + "fault.cv2project", place_->Path() + "fault-setup.exe"), 0u);
+
+    // The same product with a plug-in that cancels once the installation is
+    // done (at EV_AFTERINSTALL), in a folder of its own.
+    const std::string withPlugin = place_->Path() + "plugin\\";
+    ASSERT_TRUE(CreateDirectoryA(withPlugin.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((withPlugin + "files").c_str(), nullptr));
+    for (const char* file : {"readme.txt", "pause.txt", "big.bin", "notaserver.dll", "inside.txt", "lib.dll", "server.dll",
+                             "CorvaneFaultMono.ttf"}) {
+      ASSERT_TRUE(CopyFileA((files + file).c_str(), (withPlugin + "files\\" + file).c_str(), FALSE)) << file;
+    }
+    ASSERT_TRUE(CopyFileA((place_->Path() + "languages.xml").c_str(), (withPlugin + "languages.xml").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((bin + "cvtestplugin_b.dll").c_str(), (withPlugin + "cvtestplugin_b.dll").c_str(), FALSE));
+    project.replace(project.find("<package id=\"fault-setup\" main=\"1\"/>"), 36,
+                    "<package id=\"fault-setup\" main=\"1\"><plugins><plugin id=\"TestHelper\" src=\"*.dll\"><config>"
+                    "<paramgroup name=\"On EV_AFTERINSTALL\"><param name=\"1\" value=\"CM_ABORTINSTALL\"/></paramgroup>"
+                    "</config></plugin></plugins></package>");
+    ASSERT_TRUE(test::WriteFileBytes(withPlugin + "fault.cv2project", project));
+    ASSERT_EQ(test::BuildSetupFile(withPlugin + "fault.cv2project", withPlugin + "fault-setup.exe"), 0u);
   }
   static void TearDownTestSuite() {
     RemoveReadOnlyKey();
@@ -203,7 +221,8 @@ class FaultInjectionTest : public ::testing::TestWithParam<const char*> {
     DeleteFileA(record.c_str());
     DeleteFileA((record + ".go").c_str());
     test::DialogWatcher watcher(0xFFFFFFFF);
-    test::ChildProcess setup(test::Quoted(place_->Path() + "fault-setup.exe") + " /s /var:FailAt=" + step +
+    const std::string setupFile = place_->Path() + (step == "plugin" ? "plugin\\" : "") + "fault-setup.exe";
+    test::ChildProcess setup(test::Quoted(setupFile) + " /s /var:FailAt=" + step +
                                  " /var:Waiter=" + test::Quoted(test::TestProgramFolder() + "logon_program.exe") +
                                  " /var:WaiterArgs=" + test::Quoted(test::Quoted(record) + " rollback wait") +
                                  switches,
@@ -266,6 +285,8 @@ const std::map<std::string, std::vector<std::string>> kInstalledBeforeTheFault =
     {"after", {"Corvane Fault Test\\Readme.lnk", "REG HKCU\\Environment\\\\CORVANE_FAULT_HOME",
                "added REG HKCU\\Environment\\\\PATH", "added FILE C:\\windows\\Fonts\\CorvaneFaultMono.ttf",
                "added REG HKCU\\Software\\Corvane Fault Test\\Numbers\\\\Bytes: REG_BINARY 00FF10"}},
+    {"plugin", {"Corvane Fault Test\\Readme.lnk", "added REG HKCU\\Environment\\\\PATH",
+                "added FILE C:\\Program Files\\Corvane Fault Test\\fault.ini"}},
 };
 
 // The test COM server registers itself under the tests' own key, which the
@@ -317,10 +338,11 @@ TEST_P(FaultInjectionTest, TheMachineIsAsBeforeAfterTheRollback) {
 
 // From the first step of the run to its last: a program before the
 // installation, the files, the COM servers, the registry, the ini files, a
-// script's cancel at the shortcuts (after the fonts), a program after it.
+// full disk, a script's cancel at the shortcuts (after the fonts), a program
+// after it, a plug-in's cancel once everything is installed.
 INSTANTIATE_TEST_SUITE_P(EachStep, FaultInjectionTest,
                          ::testing::Values("before", "files", "server", "registry", "rights", "ini", "locked", "disk",
-                                           "cancel", "after"));
+                                           "cancel", "after", "plugin"));
 
 TEST_F(FaultInjectionTest, ASetupKilledDuringItsCopyInstallsWhenRunAgainAndUninstallsToNothing) {
   const snapshot::MachineSnapshot before = Machine();
