@@ -13,7 +13,7 @@
 #include "install/win/action_list.h"
 #include "install/win/component_program.h"
 #include "install/win/file_copy.h"
-#include "install/win/install_thread.h"
+#include "install/win/worker_thread.h"
 #include "install/win/run_events.h"
 #include "platform/format_text.h"
 #include "platform/ini_cache.h"
@@ -92,48 +92,6 @@ void ComputeProgress(InstallRunHost& host) {
     }
   });
   StartProgress(bytes, items);
-}
-
-// The copy step's thread: COM of its own, the step's result as exit code.
-DWORD WINAPI CopyThread(LPVOID parameter) {
-  auto* host = static_cast<InstallRunHost*>(parameter);
-  const HRESULT com = CoInitialize(nullptr);
-  bool ok = false;
-  try {
-    ok = host->CopyComponentFiles();
-  } catch (...) {
-    // Nothing may leave a thread routine; the step has failed.
-    ok = false;
-  }
-  if (SUCCEEDED(com)) CoUninitialize();
-  return ok ? 1 : 0;
-}
-
-// Runs the copy step on its own thread; this thread keeps the windows alive
-// and dispatches the messages the worker sends, until the worker has ended.
-bool CopyOnWorkerThread(InstallRunHost& host) {
-  HANDLE thread = CreateThread(nullptr, 0, CopyThread, &host, 0, nullptr);
-  if (!thread) return false;
-  SetInstallThread(thread);
-  DWORD code = STILL_ACTIVE;
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (!GetExitCodeThread(thread, &code)) {
-      // The worker cannot be asked: wait for its end, then give up.
-      WaitForSingleObject(thread, INFINITE);
-      code = 0;
-      break;
-    }
-    if (code != STILL_ACTIVE) break;
-    MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
-  }
-  SetInstallThread(nullptr);
-  CloseHandle(thread);
-  return code == 1;
 }
 
 class Run {
@@ -258,7 +216,8 @@ bool Run::FilesStep() {
   if (Cancelled()) return false;
   // A step a plug-in skipped counts as done: the uninstaller is still wanted.
   const bool entered = SendRunEvent(EV_BEFOREPROCESSITEMS, {Ordinal(InstallStep::Files)}) == 0;
-  bool ok = !entered || (host_.RemoveComponentFiles() && CopyOnWorkerThread(host_));
+  bool ok = !entered || (host_.RemoveComponentFiles() &&
+                         RunOnWorkerThread([this] { return host_.CopyComponentFiles(); }, true));
   if (ok && LoggingActive()) ok = host_.CopyUninstallerFiles();
   if (entered) SendRunEvent(EV_AFTERPROCESSITEMS, {Ordinal(InstallStep::Files)});
   return ok && !Cancelled();

@@ -11,13 +11,14 @@
 #include "database/variable_access.h"
 #include "install/install_progress.h"
 #include "install/log_entries.h"
+#include "install/path_list.h"
 #include "install/win/installed_file_services.h"
 #include "install/win/old_references.h"
 #include "install/win/restart_file_operations.h"
 #include "install/win/uninstall_registration.h"
+#include "install/win/worker_thread.h"
 #include "platform/case_map.h"
 #include "platform/ini_cache.h"
-#include "install/path_list.h"
 #include "platform/format_text.h"
 #include "platform/name_value.h"
 #include "platform/paths.h"
@@ -433,11 +434,6 @@ bool Uninstall::Perform() {
   return true;
 }
 
-DWORD WINAPI UninstallThread(LPVOID parameter) {
-  auto* host = static_cast<UninstallRunHost*>(parameter);
-  return UninstallWork(*host) ? 0 : 1;
-}
-
 }  // namespace
 
 bool UninstallWork(UninstallRunHost& host) {
@@ -455,25 +451,7 @@ bool UninstallWork(UninstallRunHost& host) {
 }
 
 bool RunUninstall(UninstallRunHost& host) {
-  HANDLE thread = CreateThread(nullptr, 0, UninstallThread, &host, 0, nullptr);
-  if (!thread) return false;
-  DWORD code = STILL_ACTIVE;
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (!GetExitCodeThread(thread, &code)) {
-      WaitForSingleObject(thread, INFINITE);
-      code = 1;
-      break;
-    }
-    if (code != STILL_ACTIVE) break;
-    MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
-  }
-  CloseHandle(thread);
-  return code == 0;
+  return RunOnWorkerThread([&host] { return UninstallWork(host); }, false);
 }
 
 std::string UninstallRunHost::Resolve(const std::string& text) {
