@@ -16,6 +16,7 @@
 
 #include "child_process.h"
 #include "dialog_watcher.h"
+#include "platform/win/registry_path.h"
 #include "setup_files.h"
 #include "temp_folder.h"
 
@@ -23,6 +24,8 @@ namespace cv {
 namespace {
 
 constexpr char kRunOnce[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr char kAppId[] = "CorvaneResumeTest";
+constexpr char kProductKey[] = "HKCU\\Software\\Corvane Resume Test";
 // Every program of the project, in the order an uninterrupted run starts them.
 constexpr char kAllPrograms[] = "D0\r\nD1\r\nB0\r\nB1\r\nA0\r\nA1\r\n";
 
@@ -40,7 +43,8 @@ std::string Project(const std::string& target, const std::string& record) {
       components += "<runapp cmdline=\"%Program%\" arg='\"%Record%\" " + label + " %Wait" + label +
                     "%' whenstart=\"" + when + "\" flags=\"check_exitcode\"/>";
     }
-    components += "</runapps></component>";
+    components += std::string("</runapps><registry><reg key=\"HKCU\\Software\\Corvane Resume Test\" param=\"File") +
+                  id + "\" value=\"%InstallPath%file" + id + ".txt\"/></registry></component>";
   }
   std::string waits;
   for (const char* label : {"D0", "D1", "B0", "B1", "A0", "A1"}) {
@@ -50,7 +54,7 @@ std::string Project(const std::string& target, const std::string& record) {
          "<var name=\"AppID\" value=\"CorvaneResumeTest\"/><var name=\"AppName\" value=\"Resume Test\"/>"
          "<var name=\"InstallPath\" value=\"" + target + "\"/>"
          "<var name=\"Program\" value=\"" + test::TestProgramFolder() + "logon_program.exe\"/>"
-         "<var name=\"Record\" value=\"" + record + "\"/>" + waits +
+         "<var name=\"Record\" value=\"" + record + "\"/><var name=\"Uninstall\" value=\"1\"/>" + waits +
          "</variables><packages><package id=\"resume-setup\" main=\"1\"/></packages><components>" +
          components + "</components></cv2project>";
 }
@@ -130,6 +134,26 @@ class ResumeSetupTest : public ::testing::TestWithParam<const char*> {
   void TearDown() override {
     test::WriteFileBytes(Record() + ".go", "");
     for (const auto& [name, command] : RunOnceValuesWith(temp_.Path())) DeleteRunOnceValue(name);
+    RegDeleteKeyPath(kProductKey, true);
+    for (const char* root : {"HKLM", "HKCU"}) {
+      RegDeleteKeyPath(root + std::string("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + kAppId,
+                       true);
+    }
+  }
+
+  std::string InstallLog() const { return test::ReadFileBytes(target_.Path() + "install.log"); }
+
+  // Removes the product through the uninstaller it registered; answers
+  // whether it ran and left nothing in the product's folder and registry.
+  bool UninstallsToNothing() {
+    const std::string command = test::UninstallCommand(kAppId);
+    if (command.empty()) return false;
+    test::ChildProcess removal(command + " /s", Environment());
+    if (!removal.Wait(120000) || removal.ExitCode() != 0) return false;
+    // The uninstaller takes its own program, and then the emptied folder,
+    // away once it has ended.
+    return WaitUntil([&] { return !test::PathExists(target_.Path()); }, 20000) &&
+           !RegKeyExists(kProductKey) && test::UninstallCommand(kAppId).empty();
   }
 
   // Builds the project for `target`; answers the setup file.
@@ -205,6 +229,21 @@ TEST_P(ResumeSetupTest, AnInstallationInterruptedByLogoffFinishesAtTheNextLogon)
   EXPECT_TRUE(RunOnceValuesWith(temp_.Path()).empty());
   EXPECT_TRUE(WaitUntil([&] { return test::FolderEntries(temp_.Path()).empty(); }, 20000))
       << "the work folder and the copy are gone";
+
+  // The install log is the one a run that was never interrupted writes, and
+  // its uninstaller removes everything.
+  const std::string resumedLog = InstallLog();
+  ASSERT_FALSE(resumedLog.empty());
+  ASSERT_TRUE(UninstallsToNothing());
+  ASSERT_TRUE(DeleteFileA(Record().c_str()));
+  // As for the first run, the product's folder is there before (the
+  // uninstaller took it away with its own program).
+  CreateDirectoryA(target_.Path().c_str(), nullptr);
+  test::ChildProcess uninterrupted(test::Quoted(setup) + " /s", Environment());
+  ASSERT_TRUE(uninterrupted.Wait(120000));
+  ASSERT_EQ(uninterrupted.ExitCode(), 0u);
+  EXPECT_EQ(resumedLog, InstallLog());
+  EXPECT_TRUE(UninstallsToNothing());
 }
 
 // The second component's program before the dialogs, the first one's
