@@ -19,12 +19,14 @@
 #include "engine/win/resume_registration.h"
 #include "install/win/action_list.h"
 #include "install/win/run_journal.h"
+#include "install/win/uninstall_registration.h"
 #include "platform/paths.h"
 #include "platform/win/file_access.h"
 #include "platform/ini_cache.h"
 #include "platform/format_text.h"
 #include "platform/file_io.h"
 #include "platform/win/file_system.h"
+#include "platform/win/registry_path.h"
 #include "plugins/database_events.h"
 #include "plugins/message_dispatch.h"
 #include "plugins/message_params.h"
@@ -337,6 +339,17 @@ bool EngineOperations::PrepareUninstallFromLog(const std::string& log) {
   cv::ImportVariables(*database_, *silent_, switches_);
   // The product's folders and its entry follow from its identity.
   cv::SetPredefinedVariables(*database_, args_, switches_);
+  // The name the user knows the product by, for the uninstaller's boxes:
+  // the one its entry in "Add or remove programs" shows.
+  if (cv::GetVar(database_.get(), "AppName", "").empty()) {
+    for (const char* root : {"HKLM", "HKCU"}) {
+      const std::string shown = RegReadString(UninstallKeyFor(root, *database_), "DisplayName", "");
+      if (!shown.empty()) {
+        cv::SetVar(database_.get(), "AppName", shown);
+        break;
+      }
+    }
+  }
   return true;
 }
 

@@ -267,7 +267,23 @@ bool SetupRun::UninstallFromLog(const std::string& log) {
   // to roll back; what it removes and the texts it shows come from the log.
   run_.UninstallMode = true;
   if (!ops_.PrepareUninstallFromLog(log)) return false;
-  return ops_.RunUninstallation();
+  // Started from "Add or remove programs" there is no wizard to ask the user
+  // first and tell them the end: two boxes do, unless the run is silent.
+  const bool asking = !ops_.GetVarBool("SilentMode", false);
+  std::string product = ops_.GetVar("AppName", "");
+  if (product.empty()) product = ops_.GetVar("AppID", "");
+  if (asking && ShowMessageBox(nullptr, product,
+                               FormatText("Do you want to remove %s and all of its parts?", {product}),
+                               MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
+    run_.Cancelled = true;
+    return false;
+  }
+  const bool removed = ops_.RunUninstallation();
+  if (removed && asking) {
+    ShowMessageBox(nullptr, product, FormatText("%s was removed from your computer.", {product}),
+                   MB_OK | MB_ICONINFORMATION);
+  }
+  return removed;
 }
 
 bool SetupRun::Main() {

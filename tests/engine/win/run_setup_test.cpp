@@ -420,6 +420,17 @@ TEST_F(RunSetupTest, TheUninstallerRemovesTheProductOfItsLogWithoutAPackage) {
   EXPECT_FALSE(ops_.Called("Rollback"));
 }
 
+TEST_F(RunSetupTest, TheUninstallerAsksFirstAndRemovesNothingWhenTheUserDeclines) {
+  ops_.UninstallerLogFile = "C:\\Product\\install.log";
+  ops_.Variables["APPNAME"] = "Corvane Product";
+  watcher_.Hold(true);
+  test::DialogWatcher declining(GetCurrentProcessId(), IDCANCEL);
+  EXPECT_FALSE(RunFlow());
+  ASSERT_EQ(declining.Seen().size(), 1u);
+  EXPECT_EQ(declining.Seen()[0].Text, "Do you want to remove Corvane Product and all of its parts?");
+  EXPECT_FALSE(ops_.Called("RunUninstallation"));
+}
+
 TEST_F(RunSetupTest, AnUninstallerWhoseLogCannotBeReadRemovesNothing) {
   ops_.UninstallerLogFile = "C:\\Product\\install.log";
   ops_.Fail["PrepareUninstallFromLog"] = true;
