@@ -52,6 +52,7 @@ void ShowStatus(const std::string& text, const std::string& detail) {
   progress.LastPercent = percent;
   progress.LastText = text;
   progress.LastDetail = detail;
+  if (!EventHasReceivers(EV_INSTALLPROGRESS)) return;
   SendMessageById(0, EV_INSTALLPROGRESS, NewParamsBlock({text, detail, std::int32_t{percent}}),
                   true, false, 0);
 }

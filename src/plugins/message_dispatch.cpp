@@ -189,6 +189,12 @@ std::int32_t SendMessageById(std::int32_t senderId, std::int32_t messageId, std:
   return DispatchHere(senderId, messageId, inBlock, freeInBlock, processAll, outBlock);
 }
 
+bool EventHasReceivers(std::int32_t messageId) {
+  const std::shared_ptr<const MessageHandlers> handlers = CurrentHandlers();
+  if (handlers->Plugins && (!handlers->AnyPlugin || handlers->AnyPlugin())) return true;
+  return handlers->Scripts && (!handlers->ScriptsFor || handlers->ScriptsFor(MessageName(messageId)));
+}
+
 std::int32_t SendMessageByName(const std::string& name, std::int32_t inBlock, std::int32_t outBlock,
                                bool freeInBlock, bool processAll) {
   return SendMessageById(0, RegisterMessage(name), inBlock, freeInBlock, processAll, outBlock);

@@ -56,6 +56,11 @@ struct MessageHandlers {
   std::function<std::int32_t(void* plugin, std::int32_t id, const std::string& name,
                              std::int32_t in, std::int32_t out)>
       Plugin;
+  // Whether a script is registered for message `name`; without it, Scripts
+  // counts as listening to every message.
+  std::function<bool(const std::string& name)> ScriptsFor;
+  // Whether any plug-in is loaded; without it, Plugins counts as listening.
+  std::function<bool()> AnyPlugin;
 };
 
 // Installs the handlers for every later dispatch and answers the previous
@@ -67,6 +72,11 @@ MessageHandlers SetMessageHandlers(MessageHandlers handlers);
 // sending plug-in's id. The answer is 0 when nobody handled it.
 std::int32_t SendMessageById(std::int32_t senderId, std::int32_t messageId, std::int32_t inBlock,
                              bool freeInBlock, bool processAll, std::int32_t outBlock);
+// Whether an event message (not a command) would reach a script or a plug-in.
+// The installation sends several per file, many of them from its worker
+// thread; with nobody to receive one, its answer is 0 and the trip to the
+// dispatching thread and back can be saved.
+bool EventHasReceivers(std::int32_t messageId);
 // RegisterMessage(name), then SendMessageById with sender 0.
 std::int32_t SendMessageByName(const std::string& name, std::int32_t inBlock, std::int32_t outBlock,
                                bool freeInBlock, bool processAll);

@@ -166,12 +166,22 @@ void InstallEventScripts(ScriptContextRoutine contextOf) {
     return RunEvents(database->Events.get(), contextOf ? contextOf(sender) : nullptr, sender,
                      processAll, when, name);
   };
+  handlers.ScriptsFor = [](const std::string& name) {
+    const TcvMainDatabase* database = MainDatabase();
+    const TcvEvents* events = database ? database->Events.get() : nullptr;
+    for (int i = 0; events && i < events->Count(); ++i) {
+      const TcvEvent* event = events->Event(i);
+      if (event && SameTextNoCase(event->EventID, name)) return true;
+    }
+    return false;
+  };
   SetMessageHandlers(std::move(handlers));
 }
 
 void RemoveEventScripts() {
   MessageHandlers handlers = SetMessageHandlers({});
   handlers.Scripts = nullptr;
+  handlers.ScriptsFor = nullptr;
   SetMessageHandlers(std::move(handlers));
 }
 

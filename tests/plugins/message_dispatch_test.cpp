@@ -113,6 +113,34 @@ TEST_F(DispatchTest, HandlersRunInOrderAndZeroAnswersGoOn) {
             (Calls{"command 3", "before EV_START", "plugins EV_START 3", "after EV_START"}));
 }
 
+TEST(EventReceivers, AnEventHasReceiversWhenAScriptWaitsForItOrAPluginIsLoaded) {
+  struct Case {
+    bool Scripts, Plugins;
+    const char* ScriptedEvent;  // nullptr: no ScriptsFor, the scripts listen to all
+    int PluginsLoaded;          // -1: no AnyPlugin, the plug-ins listen
+    bool Expected;
+  };
+  for (const Case& c : {Case{false, false, nullptr, -1, false}, Case{true, false, nullptr, -1, true},
+                        Case{false, true, nullptr, -1, true}, Case{true, true, "EV_START", 0, false},
+                        Case{true, true, "EV_INSTALLPROGRESS", 0, true}, Case{false, true, nullptr, 1, true},
+                        Case{false, true, nullptr, 0, false}}) {
+    MessageHandlers handlers;
+    if (c.Scripts) handlers.Scripts = [](std::int32_t, const std::string&, TcvEventWhenHandle, bool) { return 0; };
+    if (c.Plugins) {
+      handlers.Plugins = [](std::int32_t, std::int32_t, const std::string&, std::int32_t, std::int32_t, bool) {
+        return 0;
+      };
+    }
+    if (c.ScriptedEvent) {
+      handlers.ScriptsFor = [&c](const std::string& name) { return name == c.ScriptedEvent; };
+    }
+    if (c.PluginsLoaded >= 0) handlers.AnyPlugin = [&c] { return c.PluginsLoaded > 0; };
+    ScopedHandlers installed{std::move(handlers)};
+    EXPECT_EQ(EventHasReceivers(EV_INSTALLPROGRESS), c.Expected)
+        << c.Scripts << c.Plugins << (c.ScriptedEvent ? c.ScriptedEvent : "-") << c.PluginsLoaded;
+  }
+}
+
 TEST_F(DispatchTest, CommandHandlerThatHandlesTheIdEndsTheDispatch) {
   rec.commandHandles = true;
   rec.commandResult = 17;

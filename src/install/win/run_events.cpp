@@ -14,6 +14,7 @@ std::int32_t SendRunEvent(std::int32_t id, const std::vector<MessageParamValue>&
   // Between items the action list is whole; a handler may take its time (or
   // the process may die in it), so what is done so far goes on record first.
   CurrentRunJournal().Record(ActionList());
+  if (!EventHasReceivers(id)) return 0;
   return SendMessageById(0, id, NewParamsBlock(values), true, false, 0);
 }
 

@@ -270,6 +270,7 @@ TPlugin* PluginOfOwner(const void* owner) {
 
 void InstallPluginHandlers() {
   MessageHandlers handlers = SetMessageHandlers({});
+  handlers.AnyPlugin = [] { return !Plugins().empty(); };
   handlers.Plugins = [](std::int32_t sender, std::int32_t id, const std::string& name,
                         std::int32_t in, std::int32_t out, bool processAll) {
     std::int32_t result = 0;
