@@ -21,7 +21,6 @@
 #include "install/win/action_list.h"
 #include "install/win/file_copy.h"
 #include "install/win/run_events.h"
-#include "install/win/run_journal.h"
 #include "install/win/shared_files.h"
 #include "platform/case_map.h"
 #include "platform/font_name.h"
@@ -346,7 +345,6 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   // interrupted extraction leaves no truncated target behind.
   partial_ = partials_.Claim(ExtractFolder(writeTarget_));
   outputPath = partial_;
-  CurrentRunJournal().Record(ActionList());
   return 1;
 }
 

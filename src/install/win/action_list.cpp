@@ -143,6 +143,9 @@ TInstallFile* AddAbsentFile(TInstallActions& list, const std::string& path, TcvF
   auto created = NewFileAction(path, flags);
   TInstallFile& file = *created;
   list.Add(std::move(created));
+  // On record before the caller writes the file: a run that dies while
+  // writing leaves the next setup a file to take away.
+  CurrentRunJournal().Record(list);
   return &file;
 }
 

@@ -48,7 +48,8 @@ class RunJournal {
 };
 
 // The engine's one journal: SendRunEvent records into it before each event
-// (the action list is then whole), the copy step before writing a file.
+// (the action list is then whole), AddFile and AddAbsentFile before a
+// target is deleted or written.
 RunJournal& CurrentRunJournal();
 
 // When a setup of `appId` died in the middle of its run, rolls back what its

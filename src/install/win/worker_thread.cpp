@@ -11,7 +11,7 @@ namespace cv {
 namespace {
 
 DWORD WINAPI WorkerThread(LPVOID parameter) {
-  const auto& work = *static_cast<const std::function<bool()>*>(parameter);
+  const auto& work = *static_cast<std::function<bool()>*>(parameter);
   const HRESULT com = CoInitialize(nullptr);
   bool ok = false;
   try {
@@ -26,7 +26,9 @@ DWORD WINAPI WorkerThread(LPVOID parameter) {
 }  // namespace
 
 bool RunOnWorkerThread(const std::function<bool()>& work, bool installThread) {
-  HANDLE thread = CreateThread(nullptr, 0, WorkerThread, const_cast<std::function<bool()>*>(&work), 0, nullptr);
+  // The thread's own copy, alive until the thread has ended below.
+  std::function<bool()> routine = work;
+  HANDLE thread = CreateThread(nullptr, 0, WorkerThread, &routine, 0, nullptr);
   if (!thread) return false;
   if (installThread) SetInstallThread(thread);
   DWORD code = STILL_ACTIVE;
