@@ -15,18 +15,19 @@ BackgroundWriter::~BackgroundWriter() {
   thread_.join();
 }
 
-bool BackgroundWriter::Write(File& file, const void* data, int count, bool last) {
+bool BackgroundWriter::Write(File& file, const void* data, int count, std::uint64_t remaining) {
   if (count < 0) return false;
   std::unique_lock<std::mutex> lock(mutex_);
   if (failed_) return false;
-  if (!thread_.joinable() && !(last && waiting_.empty())) {
+  const bool nearTheEnd = remaining <= kWriteAtOnceRemaining;
+  if (!thread_.joinable() && !(nearTheEnd && waiting_.empty())) {
     try {
       thread_ = std::thread([this] { Run(); });
     } catch (...) {
       // No thread to be had: every write is made at once.
     }
   }
-  if (!thread_.joinable() || (last && waiting_.empty() && !writing_)) {
+  if (!thread_.joinable() || (nearTheEnd && waiting_.empty() && !writing_)) {
     lock.unlock();
     const bool written = file.Write(data, count) == count;
     lock.lock();

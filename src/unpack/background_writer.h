@@ -39,11 +39,17 @@ class BackgroundWriter {
   BackgroundWriter(const BackgroundWriter&) = delete;
   BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
-  // Queues a copy of `count` bytes for `file`, or writes them at once when
-  // nothing is waiting and `last` says they complete the file (a small file
-  // gains nothing from the thread). False when this or an earlier write
-  // since the last Finish failed. `file` must stay open until Finish.
-  bool Write(File& file, const void* data, int count, bool last);
+  // A write after which at most this many bytes of its file remain is
+  // made at once when nothing is waiting: handing the end of a file to the
+  // thread costs two thread switches (there and back at Finish) and saves
+  // the decoding of less than these few blocks.
+  static constexpr std::uint64_t kWriteAtOnceRemaining = 128 * 1024;
+
+  // Queues a copy of `count` bytes for `file`, or writes them at once (see
+  // kWriteAtOnceRemaining); `remaining` is the number of the file's bytes
+  // still to come after these. False when this or an earlier write since
+  // the last Finish failed. `file` must stay open until Finish.
+  bool Write(File& file, const void* data, int count, std::uint64_t remaining);
 
   // Waits until every queued write is done; whether all of them succeeded
   // since the last Finish.

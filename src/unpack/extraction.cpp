@@ -539,8 +539,9 @@ int Extraction::WriteRoutine(Handle& handle, const void* data, int count) {
     stopped_ = true;
     return -1;
   }
-  const bool last = progress_.BytesSoFar >= progress_.FileSize;
-  if (!writer_ || !writer_->Write(*handle.file, data, count, last)) {
+  const std::uint64_t remaining =
+      progress_.FileSize > progress_.BytesSoFar ? progress_.FileSize - progress_.BytesSoFar : 0;
+  if (!writer_ || !writer_->Write(*handle.file, data, count, remaining)) {
     writeFailed_ = true;
     return -1;
   }

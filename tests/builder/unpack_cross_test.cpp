@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
 
 #include "builder.h"
+#include "cab_writer.h"
+#include "output_sink.h"
 #include "builder_test_support.h"
 #include "engine/presetup_rules.h"
 #include "unpack_core_support.h"
@@ -162,6 +165,55 @@ TEST_F(UnpackCrossTest, PasswordProtectedDataDeciphersInTheDataHook) {
     presetup.StopAtData = true;
     EXPECT_EQ(Extract(presetup, files).Result, 1);
     EXPECT_TRUE(files.count("maindb"));
+  }
+}
+
+// Data whose deflate stream holds matches of every length (3 to 258) at
+// distances from 1 to nearly the whole window, many of them reaching back
+// into the previous data block, between short runs of literals; then a long
+// run of one byte and an incompressible stretch (stored deflate blocks).
+std::string EveryMatchShape() {
+  std::string data = test::RandomBytes(40000, 5);
+  const std::size_t distances[] = {1, 2, 3, 4, 5, 7, 8, 9, 16, 31, 100, 1000, 4097, 20000, 32000};
+  std::uint32_t seed = 100;
+  for (std::size_t length = 3; length <= 258; length += length < 20 ? 1 : 7) {
+    for (const std::size_t distance : distances) {
+      data += test::RandomBytes(5, ++seed);  // ends the previous match
+      const std::size_t from = data.size() - distance;
+      for (std::size_t i = 0; i < length; ++i) data += data[from + i];
+    }
+  }
+  data += std::string(100000, 'A');
+  data += test::RandomBytes(70000, 6);
+  return data;
+}
+
+TEST(UnpackCoreMszip, MatchesOfEveryShapeDecodeExactly) {
+  test::ScratchFolder scratch;
+  CabMember member;
+  member.Name = "shapes.bin";
+  member.Data = EveryMatchShape();
+  member.Size = member.Data.size();
+  // Each level makes other choices of matches and of block types.
+  for (const int level : {1, 6, 9}) {
+    SCOPED_TRACE("level " + std::to_string(level));
+    CabOptions options;
+    options.Compression = CabCompression::Mszip;
+    options.Level = level;
+    MemorySink sink;
+    WriteCabinet({member}, options, sink);
+    const std::string cabinet = scratch.File("shapes" + std::to_string(level) + ".cab");
+    test::WriteBytes(cabinet, sink.Bytes());
+    const std::string folder = scratch.File("out" + std::to_string(level));
+    EXPECT_EQ(test::ExtractWithCore(cabinet, folder, {}).Result, 1);
+    const auto files = test::FolderFiles(folder);
+    ASSERT_EQ(files.size(), 1u);
+    // Compared without printing a megabyte: where the first difference is.
+    const std::string& got = files.begin()->second;
+    const auto differs = std::mismatch(got.begin(), got.end(), member.Data.begin(), member.Data.end());
+    EXPECT_EQ(got.size(), member.Data.size());
+    EXPECT_EQ(differs.first - got.begin(), static_cast<std::ptrdiff_t>(got.size()))
+        << "first difference at byte " << (differs.first - got.begin());
   }
 }
 

@@ -16,6 +16,10 @@ namespace {
 
 using unpack::BackgroundWriter;
 
+// What is left of a file after a write: far from its end, or nothing.
+constexpr std::uint64_t kMuchMore = BackgroundWriter::kWriteAtOnceRemaining * 4;
+constexpr std::uint64_t kNothing = 0;
+
 // A file in memory whose writes fail from a given write on.
 class MemoryFile final : public unpack::File {
  public:
@@ -56,7 +60,7 @@ TEST(BackgroundWriter, EveryBlockReachesItsFileInOrder) {
       const std::string block = Pattern(sizes[i], static_cast<char>(round * 31 + i));
       MemoryFile& file = i % 3 == 0 ? second : first;
       (i % 3 == 0 ? expectSecond : expectFirst) += block;
-      ASSERT_TRUE(writer.Write(file, block.data(), static_cast<int>(block.size()), false));
+      ASSERT_TRUE(writer.Write(file, block.data(), static_cast<int>(block.size()), kMuchMore));
     }
   }
   ASSERT_TRUE(writer.Finish());
@@ -64,14 +68,31 @@ TEST(BackgroundWriter, EveryBlockReachesItsFileInOrder) {
   EXPECT_EQ(second.bytes, expectSecond);
 }
 
-TEST(BackgroundWriter, ALastWriteWithNothingWaitingIsMadeAtOnce) {
+TEST(BackgroundWriter, AWriteNearTheEndWithNothingWaitingIsMadeAtOnce) {
   BackgroundWriter writer;
   MemoryFile file;
   const std::string block = Pattern(1000, 'a');
-  ASSERT_TRUE(writer.Write(file, block.data(), 1000, true));
+  ASSERT_TRUE(writer.Write(file, block.data(), 1000, BackgroundWriter::kWriteAtOnceRemaining));
   // No Finish yet: the bytes are there already.
   EXPECT_EQ(file.bytes, block);
+  ASSERT_TRUE(writer.Write(file, block.data(), 1000, kNothing));
+  EXPECT_EQ(file.bytes, block + block);
   EXPECT_TRUE(writer.Finish());
+}
+
+TEST(BackgroundWriter, AWriteNearTheEndWaitsItsTurnBehindQueuedOnes) {
+  BackgroundWriter writer;
+  MemoryFile file;
+  std::string expected;
+  for (int i = 0; i < 40; ++i) {
+    const std::string block = Pattern(32768, static_cast<char>(i));
+    expected += block;
+    // The last blocks are near the end, but earlier ones may still be queued.
+    const std::uint64_t remaining = static_cast<std::uint64_t>(39 - i) * 32768;
+    ASSERT_TRUE(writer.Write(file, block.data(), 32768, remaining));
+  }
+  ASSERT_TRUE(writer.Finish());
+  EXPECT_EQ(file.bytes, expected);
 }
 
 TEST(BackgroundWriter, AFailedWriteIsReportedAndStopsTheFile) {
@@ -80,13 +101,13 @@ TEST(BackgroundWriter, AFailedWriteIsReportedAndStopsTheFile) {
   const std::string block = Pattern(4096, 'x');
   bool refused = false;
   for (int i = 0; i < 50 && !refused; ++i) {
-    refused = !writer.Write(file, block.data(), 4096, false);
+    refused = !writer.Write(file, block.data(), 4096, kMuchMore);
   }
   EXPECT_FALSE(writer.Finish());
   EXPECT_EQ(file.bytes, block + block);
   // The failure belongs to the file it happened to: the next one starts clean.
   MemoryFile next;
-  ASSERT_TRUE(writer.Write(next, block.data(), 4096, false));
+  ASSERT_TRUE(writer.Write(next, block.data(), 4096, kMuchMore));
   EXPECT_TRUE(writer.Finish());
   EXPECT_EQ(next.bytes, block);
 }
@@ -95,7 +116,7 @@ TEST(BackgroundWriter, ALastWriteThatFailsIsReported) {
   BackgroundWriter writer;
   MemoryFile file(/*failFromWrite=*/0);
   const std::string block = Pattern(10, 'q');
-  EXPECT_FALSE(writer.Write(file, block.data(), 10, true));
+  EXPECT_FALSE(writer.Write(file, block.data(), 10, kNothing));
   EXPECT_FALSE(writer.Finish());
   EXPECT_TRUE(file.bytes.empty());
 }
