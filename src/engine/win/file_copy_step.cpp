@@ -467,17 +467,13 @@ void CopyStep::CopyExternalPattern(TcvComponent& component, TcvFile& item,
   const std::string folder = ExtractFolder(source);
   const std::string pattern = ExtractFileName(source);
   bool any = false;
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA(source.c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      any = true;
-      item_ = &item;
-      CopyExternalFile(folder + entry.cFileName);
-    } while (!Cancelled() && FindNextFileA(find, &entry));
-    FindClose(find);
-  }
+  ForEachEntry(source, [&](const FoundEntry& entry) {
+    if (entry.IsFolder()) return true;
+    any = true;
+    item_ = &item;
+    CopyExternalFile(folder + entry.Name);
+    return !Cancelled();
+  });
   if (!any && !Cancelled()) {
     // The folder alone: its counterpart is created empty.
     item_ = &item;
@@ -485,16 +481,11 @@ void CopyStep::CopyExternalPattern(TcvComponent& component, TcvFile& item,
     std::string ignored;
     OnFileToExtract(entryFolder, ignored);
   }
-  find = FindFirstFileA((folder + "*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = entry.cFileName;
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") {
-      continue;
-    }
-    CopyExternalPattern(component, item, FormatText("%s%s\\%s", {folder, name, pattern}));
-  } while (!Cancelled() && FindNextFileA(find, &entry));
-  FindClose(find);
+  if (Cancelled()) return;
+  ForEachEntry(folder + "*", [&](const FoundEntry& entry) {
+    if (entry.IsFolder()) CopyExternalPattern(component, item, FormatText("%s%s\\%s", {folder, entry.Name, pattern}));
+    return !Cancelled();
+  });
 }
 
 void CopyStep::CopyExternalFile(const std::string& source) {
@@ -560,21 +551,19 @@ bool RemoveProjectFiles(InstallRunHost& host) {
       if (item.Action != TcvInstallAction::remove || !IsEnabled(item)) continue;
       const std::string pattern = host.Resolve(item.Dst);
       const std::string folder = ExtractFolder(pattern);
-      WIN32_FIND_DATAA entry;
-      HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
-      if (find == INVALID_HANDLE_VALUE) continue;
-      do {
-        if (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | 0x8)) continue;
-        const std::string path = folder + entry.cFileName;
-        if (IsProtectedFile(path)) continue;
-        const std::vector<MessageParamValue> values =
-            ItemParams(path, entry.nFileSizeLow, DosDateTime(entry.ftLastWriteTime),
-                       entry.dwFileAttributes, true);
-        if (SendRunEvent(EV_BEFOREPROCESSITEM, values) != 0) continue;
+      ForEachEntry(pattern, [&](const FoundEntry& entry) {
+        if (entry.Attributes & (FILE_ATTRIBUTE_DIRECTORY | 0x8)) return true;
+        const std::string path = folder + entry.Name;
+        if (IsProtectedFile(path)) return true;
+        const FILETIME written{static_cast<DWORD>(entry.LastWriteTime),
+                               static_cast<DWORD>(entry.LastWriteTime >> 32)};
+        const std::vector<MessageParamValue> values = ItemParams(
+            path, static_cast<std::uint32_t>(entry.Size), DosDateTime(written), entry.Attributes, true);
+        if (SendRunEvent(EV_BEFOREPROCESSITEM, values) != 0) return true;
         AddFile(ActionList(), path, item.Flags, true);
         SendRunEvent(EV_AFTERPROCESSITEM, values);
-      } while (FindNextFileA(find, &entry));
-      FindClose(find);
+        return true;
+      });
     }
   }
   return true;

@@ -60,34 +60,24 @@ std::string PartialFiles::Claim(const std::string& targetFolder) {
 
 void RemoveAbandonedPartialFiles(const std::string& folderIn) {
   const std::string folder = IncludeBackslash(folderIn);
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "cvp*.tmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    const std::string privateFolder = folder + found.cFileName + "\\";
+  ForEachEntry(folder + "cvp*.tmp", [&](const FoundEntry& found) {
+    if (!found.IsFolder()) return true;
+    const std::string privateFolder = folder + found.Name + "\\";
     // Only numbered partial files: "1.tmp", "2.tmp", ...
     bool onlyPartials = true;
     std::vector<std::string> partials;
-    WIN32_FIND_DATAA inner;
-    const HANDLE files = FindFirstFileA((privateFolder + "*").c_str(), &inner);
-    if (files != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = inner.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::size_t dot = name.find('.');
-        onlyPartials = onlyPartials && !(inner.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && dot > 0 &&
-                       name.substr(dot) == ".tmp" &&
-                       name.find_first_not_of("0123456789") == dot;
-        partials.push_back(privateFolder + name);
-      } while (onlyPartials && FindNextFileA(files, &inner));
-      FindClose(files);
-    }
-    if (!onlyPartials) continue;
+    ForEachEntry(privateFolder + "*", [&](const FoundEntry& inner) {
+      const std::size_t dot = inner.Name.find('.');
+      onlyPartials = !inner.IsFolder() && dot != std::string::npos && dot > 0 &&
+                     inner.Name.substr(dot) == ".tmp" && inner.Name.find_first_not_of("0123456789") == dot;
+      partials.push_back(privateFolder + inner.Name);
+      return onlyPartials;
+    });
+    if (!onlyPartials) return true;
     for (const std::string& partial : partials) DeleteFileForced(partial);
     RemoveDirectoryA(ExcludeBackslash(privateFolder).c_str());
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+    return true;
+  });
 }
 
 void PartialFiles::Release() {

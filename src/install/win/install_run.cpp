@@ -58,15 +58,10 @@ void ForEachComponent(const TcvMainDatabase& database, Visit&& visit) {
 // Bytes of every file an external item's resolved source names.
 std::int64_t ExternalSourceBytes(const std::string& pattern) {
   std::int64_t total = 0;
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  do {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      total += (static_cast<std::int64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
-    }
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
+  ForEachEntry(pattern, [&](const FoundEntry& entry) {
+    if (!entry.IsFolder()) total += static_cast<std::int64_t>(entry.Size);
+    return true;
+  });
   return total;
 }
 

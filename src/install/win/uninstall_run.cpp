@@ -334,16 +334,10 @@ void Uninstall::UnregisterServers() {
 void Uninstall::RemovePath(const std::string& path) {
   const std::string folder = ExtractFolder(path);
   std::vector<std::string> matches;
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA(path.c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        matches.push_back(folder + found.cFileName);
-      }
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-  }
+  ForEachEntry(path, [&](const FoundEntry& found) {
+    if (!found.IsFolder()) matches.push_back(folder + found.Name);
+    return true;
+  });
   if (matches.empty()) ShowStatus(log_->Text(10), path);
   for (const std::string& file : matches) {
     ShowStatus(log_->Text(10), file);

@@ -29,33 +29,46 @@ bool FileExists(const std::string& path) {
 // The directory-entry bit of a volume label on FAT drives of the 9x family.
 constexpr DWORD kVolumeLabelAttribute = 0x08;
 
+bool FoundEntry::IsFolder() const { return (Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
+bool ForEachEntry(const std::string& pattern, const std::function<bool(const FoundEntry&)>& visit) {
+  WIN32_FIND_DATAA data;
+  const HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return true;
+  bool goOn = true;
+  bool more = true;
+  FoundEntry entry;
+  do {
+    entry.Name = data.cFileName;
+    // Only the "." and ".." entries are left out: a file named ".config" is
+    // as much a folder's content as any other.
+    if (entry.Name == "." || entry.Name == "..") continue;
+    entry.Attributes = data.dwFileAttributes;
+    entry.Size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.LastWriteTime = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                          data.ftLastWriteTime.dwLowDateTime;
+    goOn = visit(entry);
+  } while (goOn && (more = FindNextFileA(find, &data) != 0));
+  const bool complete = !more ? GetLastError() == ERROR_NO_MORE_FILES : true;
+  FindClose(find);
+  return complete;
+}
+
 bool DeleteTree(const std::string& folderIn, bool removeFolder) {
   const std::string folder = IncludeBackslash(folderIn);
   if (!FolderExists(folder)) return true;  // nothing there, nothing failed
   bool ok = true;
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((folder + "*.*").c_str(), &entry);
-  bool endedNormally = true;
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      // Only the "." and ".." entries are skipped: a file named ".config"
-      // is as much in the way of removing the folder as any other.
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      if (entry.dwFileAttributes & kVolumeLabelAttribute) continue;
-      const std::string path = folder + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        ok = DeleteTree(path, true) && ok;
-      } else {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-          SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-        }
-        ok = (DeleteFileA(path.c_str()) != 0) && ok;
-      }
-    } while (FindNextFileA(find, &entry));
-    endedNormally = GetLastError() == ERROR_NO_MORE_FILES;
-    FindClose(find);
-  }
+  const bool endedNormally = ForEachEntry(folder + "*.*", [&](const FoundEntry& entry) {
+    if (entry.Attributes & kVolumeLabelAttribute) return true;
+    const std::string path = folder + entry.Name;
+    if (entry.IsFolder()) {
+      ok = DeleteTree(path, true) && ok;
+    } else {
+      if (entry.Attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+      ok = (DeleteFileA(path.c_str()) != 0) && ok;
+    }
+    return true;
+  });
   const std::string bare = ExcludeBackslash(folder);
   const bool isBareDrive = bare.size() == 2 && bare[1] == ':';
   if (removeFolder && ok && endedNormally && !isBareDrive) {

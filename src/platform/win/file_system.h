@@ -3,9 +3,27 @@
 // chains and free space.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace cv {
+
+// One entry a folder search found.
+struct FoundEntry {
+  std::string Name;  // the name alone, without its folder
+  std::uint32_t Attributes = 0;
+  std::uint64_t Size = 0;
+  std::uint64_t LastWriteTime = 0;  // UTC, in FILETIME's 100-nanosecond ticks
+
+  bool IsFolder() const;
+};
+
+// Calls `visit` for each entry that `pattern` (a path whose last part may
+// hold wildcards) matches, in the file system's order, until `visit` returns
+// false; "." and ".." are never given. False only when the search failed
+// before its end: no match at all, or a stop asked by `visit`, is a
+// complete search.
+bool ForEachEntry(const std::string& pattern, const std::function<bool(const FoundEntry&)>& visit);
 
 // Sets the attributes to normal, then deletes.
 bool DeleteFileForced(const std::string& file);

@@ -8,6 +8,7 @@
 #include "database/plugin_config.h"
 #include "database/variable_access.h"
 #include "platform/format_text.h"
+#include "platform/win/file_system.h"
 #include "platform/win/library.h"
 #include "platform/win/message_box.h"
 #include "plugins/message_dispatch.h"
@@ -104,13 +105,10 @@ std::string FullPath(const std::string& path) {
 // The DLLs of one folder in the order the search returns them.
 std::vector<std::string> DllsIn(const std::string& folder) {
   std::vector<std::string> found;
-  WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA((folder + "*.dll").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return found;
-  do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(folder + data.cFileName);
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
+  ForEachEntry(folder + "*.dll", [&](const FoundEntry& entry) {
+    if (!entry.IsFolder()) found.push_back(folder + entry.Name);
+    return true;
+  });
   return found;
 }
 
