@@ -23,8 +23,8 @@ std::string ResumeCommand(const std::string& copy, const std::string& workFolder
 // registration overwrite the first one's RunOnce value.
 std::string FreeResumeValueName(const std::function<std::uint32_t()>& random) {
   for (;;) {
-    const std::string name = RegUniqueValueName(kRunKey, "cv", random);
-    if (!RegValueExists(kRunOnceKey, name)) return name;
+    const std::string name = RegUniqueValueName(kUserRunKey, "cv", random);
+    if (!RegValueExists(kUserRunOnceKey, name)) return name;
   }
 }
 
@@ -46,7 +46,7 @@ bool RegisterResumeAtLogon(const std::string& workFolder, const std::string& set
   const std::string root = TempRoot();
   const std::string copy = root + MakeUniqueName(root, "cv", ".exe", true);
   if (!CopyFileA((workFolder + "Resume.exe").c_str(), copy.c_str(), TRUE)) return CannotPrepare();
-  if (!RegWriteString(kRunOnceKey, FreeResumeValueName(RandomNumber), ResumeCommand(copy, workFolder, setupFile))) {
+  if (!RegWriteString(kUserRunOnceKey, FreeResumeValueName(RandomNumber), ResumeCommand(copy, workFolder, setupFile))) {
     DeleteFileA(copy.c_str());
     return CannotPrepare();
   }

@@ -11,8 +11,8 @@ namespace cv {
 
 // Where Windows finds the programs it starts once at the next logon, and the
 // ones it starts at every logon.
-inline constexpr char kRunOnceKey[] = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\";
-inline constexpr char kRunKey[] = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
+inline constexpr char kUserRunOnceKey[] = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce\\";
+inline constexpr char kUserRunKey[] = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
 
 // The command a resume registration runs: the copy with the work folder
 // (without its trailing backslash) and the setup file, each in quotes.

@@ -92,7 +92,7 @@ bool ScheduleFileReplace(const std::string& sourceIn, const std::string& targetI
   if (!PathExists(source)) return false;
   if (SystemInfo().IsNT()) return ScheduleDelayedMove(source, target);
   return ScheduleWininitRename(source, target, IncludeBackslash(WindowsFolder()) + "wininit.ini",
-                               kRunOnceKey);
+                               kMachineRunOnceKey);
 }
 
 bool ScheduleFileDelete(const std::string& file) { return ScheduleFileReplace(file, std::string()); }

@@ -21,6 +21,6 @@ bool ScheduleDelayedMove(const std::string& source, const std::string& target);
 bool ScheduleWininitRename(const std::string& source, const std::string& target,
                            const std::string& wininitFile, const std::string& runOnceKey);
 
-inline constexpr char kRunOnceKey[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+inline constexpr char kMachineRunOnceKey[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 }  // namespace cv

@@ -20,8 +20,8 @@ namespace {
 
 TEST(ResumeRegistration, TheValueNameIsFreeUnderRunOnceAndRun) {
   test::RegistrySandbox registry("ResumeNames");
-  ASSERT_TRUE(RegWriteString(kRunOnceKey, "cv5", "taken"));
-  ASSERT_TRUE(RegWriteString(kRunKey, "cv6", "taken"));
+  ASSERT_TRUE(RegWriteString(kUserRunOnceKey, "cv5", "taken"));
+  ASSERT_TRUE(RegWriteString(kUserRunKey, "cv6", "taken"));
   std::uint32_t next = 5;
   EXPECT_EQ(FreeResumeValueName([&] { return next++; }), "cv7");
   // Numbers stay below 2147483647.
@@ -76,7 +76,7 @@ TEST(ResumeRegistration, WithoutTheEnginesCopyNothingIsRegistered) {
   ASSERT_TRUE(watcher.WaitForCount(1, 5000));
   EXPECT_EQ(watcher.Seen()[0].Caption, "Error");
   EXPECT_EQ(watcher.Seen()[0].Text, "Cannot prepare for resuming.");
-  EXPECT_FALSE(RegKeyExists(kRunOnceKey));
+  EXPECT_FALSE(RegKeyExists(kUserRunOnceKey));
   EXPECT_EQ(test::FolderEntries(TempRoot()), before);
 }
 

@@ -127,7 +127,7 @@ TEST(ScheduleWininitRename, AddsTheEntriesToAnExistingRenameSection) {
   const std::string target = temp.Path() + "OLD.DLL";
   ASSERT_TRUE(WriteFileBytes(source, "new"));
   ASSERT_TRUE(WriteFileBytes(ini, "[Rename]\r\nNUL=C:\\X.TMP\r\n\r\n[Other]\r\na=1\r\n"));
-  ASSERT_TRUE(ScheduleWininitRename(source, target, ini, kRunOnceKey));
+  ASSERT_TRUE(ScheduleWininitRename(source, target, ini, kMachineRunOnceKey));
   const std::string shortSource = ShortPathName(source);
   const std::string shortTarget = ShortPathName(temp.Path()) + "OLD.DLL";
   EXPECT_EQ(test::ReadFileBytes(ini), "[Rename]\r\nNUL=C:\\X.TMP\r\nNUL=" + shortTarget +
@@ -136,7 +136,7 @@ TEST(ScheduleWininitRename, AddsTheEntriesToAnExistingRenameSection) {
   EXPECT_FALSE(PathExists(target));  // the stand-in for its short name is gone
   EXPECT_FALSE(PathExists(temp.Path() + "wininit.bak"));
   // Only a path whose 8.3 form differs needs its long name back.
-  EXPECT_EQ(RegValueExists(kRunOnceKey, "Rename " + shortTarget), shortTarget != target);
+  EXPECT_EQ(RegValueExists(kMachineRunOnceKey, "Rename " + shortTarget), shortTarget != target);
 }
 
 TEST(ScheduleWininitRename, ALongTargetNameGetsARunOnceRename) {
@@ -146,14 +146,14 @@ TEST(ScheduleWininitRename, ALongTargetNameGetsARunOnceRename) {
   const std::string source = temp.Path() + "new content.dll";
   const std::string target = temp.Path() + "long target name.dll";
   ASSERT_TRUE(WriteFileBytes(source, "new"));
-  ASSERT_TRUE(ScheduleWininitRename(source, target, ini, kRunOnceKey));
+  ASSERT_TRUE(ScheduleWininitRename(source, target, ini, kMachineRunOnceKey));
   const std::string shortSource = ShortPathName(source);
   ASSERT_TRUE(WriteFileBytes(target, ""));
   const std::string shortTarget = ShortPathName(target);
   ASSERT_NE(shortTarget, target);
   EXPECT_EQ(test::ReadFileBytes(ini), "[Rename]\r\nNUL=" + shortTarget + "\r\n" + shortTarget +
                                           "=" + shortSource + "\r\n");
-  EXPECT_EQ(RegReadString(kRunOnceKey, "Rename " + shortTarget, "missing"),
+  EXPECT_EQ(RegReadString(kMachineRunOnceKey, "Rename " + shortTarget, "missing"),
             "command.com /c ren " + shortTarget + " \"long target name.dll\"");
 }
 
@@ -164,7 +164,7 @@ TEST(ScheduleWininitRename, DeletionWritesOneEntry) {
   const std::string file = temp.Path() + "GONE.DLL";
   ASSERT_TRUE(WriteFileBytes(file, "x"));
   ASSERT_TRUE(WriteFileBytes(ini, "[Other]\r\na=1\r\n"));
-  ASSERT_TRUE(ScheduleWininitRename(file, "", ini, kRunOnceKey));
+  ASSERT_TRUE(ScheduleWininitRename(file, "", ini, kMachineRunOnceKey));
   EXPECT_EQ(test::ReadFileBytes(ini),
             "[Other]\r\na=1\r\n[Rename]\r\nNUL=" + ShortPathName(file) + "\r\n");
 }
