@@ -265,9 +265,13 @@ class UninstallRunTest : public ::testing::Test {
     snapshot.AddRegistry(HKEY_CURRENT_USER, "HKCU", sandbox_.Subkey());
     snapshot.AddFolder(root_.Path());
     snapshot.AddFolder(shared_.Path());
-    snapshot.AddRegistry(HKEY_CURRENT_USER, "Environment");
+    // Of the user's environment only the test's own variable: other test
+    // programs running beside this one change other variables.
     return snapshot;
   }
+
+  // The test's variable as the product found it.
+  void ExpectVariableAsBefore() { EXPECT_EQ(GetEnvVar(install_.envName, false, false), "C:\\Before;C:\\Other"); }
 
   bool Install() {
     if (!InstallRun(install_)) return false;
@@ -295,6 +299,7 @@ TEST_F(UninstallRunTest, UninstallingAnInstalledProductGivesTheMachineBackAsItWa
   EXPECT_EQ(RegReadDword(kSharedDlls, shared_.Path() + "shared.dll", 0), 1u);
   EXPECT_EQ(RegReadString("HKLM\\Software\\Vendor", "Level", ""), "Acme");
   EXPECT_FALSE(before_.DifferencesTo(Snapshot()).empty());
+  EXPECT_NE(GetEnvVar(install_.envName, false, false), "C:\\Before;C:\\Other");
 
   // The uninstaller starts afresh: a database of its own with the log's path.
   auto database = TcvMainDatabase::New();
@@ -307,6 +312,7 @@ TEST_F(UninstallRunTest, UninstallingAnInstalledProductGivesTheMachineBackAsItWa
   ASSERT_TRUE(RunUninstall(host));
   EXPECT_EQ(host.removals, std::vector<std::string>{"now"});
   EXPECT_EQ(snapshot::DescribeDifferences(before_.DifferencesTo(Snapshot())), "");
+  ExpectVariableAsBefore();
   SetMainDatabase(install_.database.get());
 }
 
@@ -324,6 +330,7 @@ TEST_F(UninstallRunTest, ARollbackAfterTheRegistrationLeavesNothingListed) {
   RemoveDirectoryA(install_.installFolder.c_str());
   RegDeleteValuePath(kSharedDlls, shared_.Path() + "shared.dll");
   EXPECT_EQ(snapshot::DescribeDifferences(before_.DifferencesTo(Snapshot())), "");
+  ExpectVariableAsBefore();
 }
 
 // Edge cases of the sections, from logs written by hand.
