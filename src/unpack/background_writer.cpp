@@ -11,7 +11,7 @@ BackgroundWriter::~BackgroundWriter() {
     std::lock_guard<std::mutex> lock(mutex_);
     quit_ = true;
   }
-  changed_.notify_all();
+  work_.notify_one();
   thread_.join();
 }
 
@@ -36,9 +36,13 @@ bool BackgroundWriter::Write(File& file, const void* data, int count, std::uint6
   }
   const std::size_t size = static_cast<std::size_t>(count);
   // One block may be larger than the limit: it waits alone.
-  changed_.wait(lock, [&] {
-    return failed_ || waitingBytes_ == 0 || waitingBytes_ + size <= kMaxWaitingBytes;
-  });
+  const auto room = [&] { return failed_ || waitingBytes_ == 0 || waitingBytes_ + size <= kMaxWaitingBytes; };
+  if (!room()) {
+    callerWaits_ = true;
+    work_.notify_one();
+    done_.wait(lock, room);
+    callerWaits_ = false;
+  }
   if (failed_) return false;
   std::vector<std::uint8_t> bytes;
   if (!spare_.empty()) {
@@ -49,14 +53,18 @@ bool BackgroundWriter::Write(File& file, const void* data, int count, std::uint6
   if (size > 0) std::memcpy(bytes.data(), data, size);
   waiting_.push_back(Block{&file, std::move(bytes)});
   waitingBytes_ += size;
+  const bool wake = waitingBytes_ >= kWakeBytes;
   lock.unlock();
-  changed_.notify_all();
+  if (wake) work_.notify_one();
   return true;
 }
 
 bool BackgroundWriter::Finish() {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] { return waiting_.empty() && !writing_; });
+  callerWaits_ = true;
+  work_.notify_one();
+  done_.wait(lock, [&] { return waiting_.empty() && !writing_; });
+  callerWaits_ = false;
   const bool succeeded = !failed_;
   failed_ = false;
   return succeeded;
@@ -65,23 +73,28 @@ bool BackgroundWriter::Finish() {
 void BackgroundWriter::Run() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [&] { return quit_ || !waiting_.empty(); });
+    work_.wait(lock, [&] {
+      return quit_ || (!waiting_.empty() && (callerWaits_ || waitingBytes_ >= kWakeBytes));
+    });
     if (waiting_.empty()) return;  // quit_ with nothing left to write
-    Block block = std::move(waiting_.front());
-    waiting_.pop_front();
-    writing_ = true;
-    // After a failure the file is not complete anyway: the rest of its
-    // blocks are dropped, not written.
-    const bool skip = failed_;
-    lock.unlock();
-    const int count = static_cast<int>(block.bytes.size());
-    const bool written = skip || block.file->Write(block.bytes.data(), count) == count;
-    lock.lock();
-    failed_ = failed_ || !written;
-    waitingBytes_ -= block.bytes.size();
-    writing_ = false;
-    if (spare_.size() < kSpareBuffers) spare_.push_back(std::move(block.bytes));
-    changed_.notify_all();
+    // Once awake, the thread writes until nothing waits.
+    while (!waiting_.empty()) {
+      Block block = std::move(waiting_.front());
+      waiting_.pop_front();
+      writing_ = true;
+      // After a failure the file is not complete anyway: the rest of its
+      // blocks are dropped, not written.
+      const bool skip = failed_;
+      lock.unlock();
+      const int count = static_cast<int>(block.bytes.size());
+      const bool written = skip || block.file->Write(block.bytes.data(), count) == count;
+      lock.lock();
+      failed_ = failed_ || !written;
+      waitingBytes_ -= block.bytes.size();
+      writing_ = false;
+      if (spare_.size() < kSpareBuffers) spare_.push_back(std::move(block.bytes));
+      done_.notify_one();
+    }
   }
 }
 

@@ -32,6 +32,9 @@ class BackgroundWriter {
   static constexpr std::size_t kMaxWaitingBytes = 512 * 1024;
   // Buffers of written blocks kept for the next ones.
   static constexpr std::size_t kSpareBuffers = 8;
+  // A sleeping thread is woken when this many bytes wait (or at Finish):
+  // waking it for every block costs a pair of system calls per block.
+  static constexpr std::size_t kWakeBytes = 128 * 1024;
 
   BackgroundWriter() = default;
   // Waits for the writes still waiting, then ends the thread.
@@ -64,11 +67,13 @@ class BackgroundWriter {
   void Run();
 
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable work_;  // the thread waits here for blocks
+  std::condition_variable done_;  // the caller waits here for room or the end
   std::deque<Block> waiting_;
   std::vector<std::vector<std::uint8_t>> spare_;  // buffers to use again
   std::size_t waitingBytes_ = 0;
   bool writing_ = false;  // the thread holds a block it took out of waiting_
+  bool callerWaits_ = false;  // for every block (Finish) or for room
   bool failed_ = false;
   bool quit_ = false;
   std::thread thread_;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "unpack/buffered_file.h"
 #include "unpack/cabinet_scan.h"
 
 extern "C" {
@@ -477,8 +478,9 @@ Extraction::Handle* Extraction::OpenFileRoutine(const char* path, int mode) {
   handle->path = path ? path : "";
   if (mode == MSPACK_SYS_OPEN_READ) {
     // libmspack reads only cabinets: find this one inside its file.
-    handle->file = fileSystem_.OpenForReading(handle->path);
-    if (!handle->file) return nullptr;
+    auto file = fileSystem_.OpenForReading(handle->path);
+    if (!file) return nullptr;
+    handle->file = std::make_unique<BufferedFile>(std::move(file));
     const auto offset = FindEmbeddedCabinet(*handle->file, key_, cabinetIndex_);
     if (!offset || !handle->file->Seek(*offset, SeekOrigin::Start)) return nullptr;
     handle->base = *offset;
