@@ -203,8 +203,6 @@ struct Timing {
   bool ok = true;
 };
 
-void Report(const char* what, std::size_t bytes, const Runs& runs);
-
 // This program, started again to extract one cabinet with the core.
 ProcessRun RunCore(const std::string& self, const std::string& cabinet, bool scrambled,
                    const fs::path& output, long& writes) {
@@ -259,6 +257,12 @@ std::vector<OutputPlace> OutputPlaces(const fs::path& root) {
   return places;
 }
 
+void Report(const char* what, std::size_t bytes, const Runs& runs) {
+  cv::bench::ReportThroughput(what, bytes, Median(runs.wall));
+  std::printf("%-12s processor %.3f s, peak memory %.1f MB\n", "", Median(runs.cpu),
+              Median(runs.peakMb));
+}
+
 void ReportRatios(const Timing& timing, std::size_t bytes) {
   std::printf("median of %d alternating runs, each a process of its own\n", kRuns);
   Report("core", bytes, timing.core);
@@ -274,11 +278,6 @@ void ReportRatios(const Timing& timing, std::size_t bytes) {
               Median(timing.tool.peakMb));
 }
 
-void Report(const char* what, std::size_t bytes, const Runs& runs) {
-  cv::bench::ReportThroughput(what, bytes, Median(runs.wall));
-  std::printf("%-12s processor %.3f s, peak memory %.1f MB\n", "", Median(runs.cpu),
-              Median(runs.peakMb));
-}
 
 // The child's side of RunCore: extracts a cabinet into a folder and prints
 // the number of write calls.

@@ -49,7 +49,7 @@ bool ForEachEntry(const std::string& pattern, const std::function<bool(const Fou
                           data.ftLastWriteTime.dwLowDateTime;
     goOn = visit(entry);
   } while (goOn && (more = FindNextFileA(find, &data) != 0));
-  const bool complete = !more ? GetLastError() == ERROR_NO_MORE_FILES : true;
+  const bool complete = more || GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(find);
   return complete;
 }
