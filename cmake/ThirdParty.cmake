@@ -51,7 +51,10 @@ add_library(mspack STATIC
 target_include_directories(mspack
   PUBLIC ${CV_LIBMSPACK_DIR}/mspack
   PRIVATE ${CMAKE_BINARY_DIR}/third_party/libmspack)
-target_compile_definitions(mspack PRIVATE HAVE_CONFIG_H)
+# The library's default file routines (the C library's stdio) are never used:
+# the unpack library always passes its own. Left out, they no longer link a
+# printf implementation into the unpack library.
+target_compile_definitions(mspack PRIVATE HAVE_CONFIG_H MSPACK_NO_DEFAULT_SYSTEM)
 target_compile_options(mspack PRIVATE -w)
 # Decoding is where extraction spends its time: the size-optimised build
 # optimises it for speed all the same (a few KB of the unpack library).

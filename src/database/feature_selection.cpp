@@ -87,7 +87,7 @@ void Notify(TcvMainDatabase* database, TcvFeature& feature) {
 }  // namespace
 
 TcvSelectionNestingError::TcvSelectionNestingError()
-    : std::runtime_error("Feature selection nests too deeply.") {}
+    : Error("Feature selection nests too deeply.") {}
 
 int FeatureState(const TcvFeature& feature) {
   if (!feature.Selected) return kFeatureNotSelected;

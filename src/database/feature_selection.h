@@ -9,11 +9,11 @@
 // condition holds; a reference with an empty ID, or from an object outside a
 // database, names nothing.
 
-#include <stdexcept>
 #include <string_view>
 #include <vector>
 
 #include "database/features.h"
+#include "platform/error.h"
 
 namespace cv {
 
@@ -109,7 +109,7 @@ bool SetFeatureState(TcvMainDatabase& database, std::string_view id, bool select
 // endless chain of dependencies would otherwise exhaust the stack). Every
 // operation on the way out restores what it set up; feature states changed
 // until then stay changed.
-class TcvSelectionNestingError : public std::runtime_error {
+class TcvSelectionNestingError : public Error {
  public:
   TcvSelectionNestingError();
 };

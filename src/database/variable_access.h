@@ -5,8 +5,9 @@
 
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
+
+#include "platform/error.h"
 
 namespace cv {
 
@@ -16,9 +17,9 @@ class TcvVariable;
 
 // A variable operation without a usable context: "Package database was not
 // assigned." or "Wrong class has been specified.".
-class EVariableContextError : public std::runtime_error {
+class EVariableContextError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 // The visible variable of that name (see TcvVariables::FindParam); null when

@@ -14,10 +14,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/error.h"
 
 namespace cv {
 
@@ -40,9 +41,9 @@ enum class XmlKind : std::uint8_t {
 };
 
 // Malformed XML; the message ends with " Line %d, position %d.".
-class TXMLParserError : public std::runtime_error {
+class TXMLParserError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 class TXMLTag;

@@ -1,8 +1,7 @@
 #include "engine/package_database.h"
 
-#include <stdexcept>
-
 #include "platform/case_map.h"
+#include "platform/error.h"
 #include "platform/file_io.h"
 #include "script/gost.h"
 #include "script/package_password.h"
@@ -46,10 +45,10 @@ void ParseDatabaseFile(const std::string& path, std::string_view rootName, TXMLT
   try {
     root.Parse(ReadDatabaseFile(path));
   } catch (const TXMLParserError& error) {
-    throw std::runtime_error(damaged + "\r" + error.what());
+    throw Error(damaged + "\r" + error.what());
   }
   if (root.Kind != XmlKind::xkElement || !SameTextNoCase(root.Name(), rootName))
-    throw std::runtime_error(damaged);
+    throw Error(damaged);
 }
 
 }  // namespace cv

@@ -9,19 +9,19 @@
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/ini_file_handle.h"
 
 namespace cv {
 
 // The input/output error raised when an ini file cannot be opened.
-class EInOutError : public std::runtime_error {
+class EInOutError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 // The lines of one section, in file order, each as read after the clean-up.

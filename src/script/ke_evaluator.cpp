@@ -49,7 +49,7 @@ std::string FormatEvaluatorError(const std::string& text, const std::string& exp
 }  // namespace
 
 TkeEvaluatorError::TkeEvaluatorError(std::string text, std::string expression, int position)
-    : std::runtime_error(FormatEvaluatorError(text, expression, position)),
+    : Error(FormatEvaluatorError(text, expression, position)),
       text_(std::move(text)),
       expression_(std::move(expression)),
       position_(position) {}

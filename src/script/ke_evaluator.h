@@ -23,11 +23,11 @@
 #include <deque>
 #include <functional>
 #include <shared_mutex>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
 #include "script/eval_context.h"
 
 namespace cv {
@@ -55,7 +55,7 @@ inline constexpr std::string_view kNestedTooDeeplyText = "Expression is nested t
 inline constexpr int kMaxExpressionNesting = 256;
 
 // A syntax error: the text, the whole expression and the 1-based position.
-class TkeEvaluatorError : public std::runtime_error {
+class TkeEvaluatorError : public Error {
  public:
   TkeEvaluatorError(std::string text, std::string expression, int position);
 

@@ -4,16 +4,17 @@
 // integral values without a fraction. The output also uses "." whatever the
 // user's regional settings, so a result always reads back as the same number.
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "platform/error.h"
 
 namespace cv {
 
 // An arithmetic fault of an expression, such as a division by zero.
-class EMathError : public std::runtime_error {
+class EMathError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 double NumberFromText(std::string_view text);

@@ -2,13 +2,13 @@
 // Raised after an expression error has already been shown to the user: it
 // ends the run without a second message.
 
-#include <stdexcept>
+#include "platform/error.h"
 
 namespace cv {
 
-class SilentAbort : public std::runtime_error {
+class SilentAbort : public Error {
  public:
-  SilentAbort() : std::runtime_error("Operation aborted") {}
+  SilentAbort() : Error("Operation aborted") {}
 };
 
 }  // namespace cv

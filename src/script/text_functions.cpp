@@ -7,6 +7,7 @@
 
 #include "platform/case_map.h"
 #include "platform/date_time.h"
+#include "platform/error.h"
 #include "platform/format_text.h"
 #include "platform/locale_text.h"
 #include "platform/text_search.h"
@@ -27,10 +28,10 @@ std::size_t NameStart(std::string_view path) {
 
 int Sign(std::int64_t value) { return value > 0 ? 1 : value < 0 ? -1 : 0; }
 
-class InvalidDate : public std::runtime_error {
+class InvalidDate : public Error {
  public:
   explicit InvalidDate(const std::string& text)
-      : std::runtime_error(FormatText("'%s' is not a valid date and time", {text})) {}
+      : Error(FormatText("'%s' is not a valid date and time", {text})) {}
 };
 
 bool ReadNumber(std::string_view& text, int& value) {

@@ -25,12 +25,12 @@ std::string At(const std::string& description, int line, int position) {
          ".";
 }
 
-TEST(XmlParseError, IsATXMLParserErrorThatIsARuntimeError) {
+TEST(XmlParseError, IsATXMLParserErrorThatIsAnError) {
   TXMLTag tag;
   try {
     tag.Parse("<>");
     FAIL() << "no error";
-  } catch (const std::runtime_error& error) {
+  } catch (const Error& error) {
     EXPECT_NE(dynamic_cast<const TXMLParserError*>(&error), nullptr);
     EXPECT_EQ(std::string(error.what()), At(kInvalidTagName, 1, 2));
   }

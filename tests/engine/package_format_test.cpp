@@ -165,17 +165,17 @@ TEST(PackageDatabaseFile, OnlyAFileHoldingTheExpectedDocumentLoads) {
 
   // Another document, a file that was never enciphered, an empty file and
   // no file at all: each is a damaged installation, named in the error.
-  EXPECT_THROW(ParseDatabaseFile(path, "cv2project", root), std::runtime_error);
+  EXPECT_THROW(ParseDatabaseFile(path, "cv2project", root), Error);
   for (const std::string& bytes : {std::string("<package id=\"p\"/>"), std::string()}) {
     test::WriteBytes(path, bytes);
     try {
       ParseDatabaseFile(path, "package", root);
       ADD_FAILURE() << "loaded: " << bytes;
-    } catch (const std::runtime_error& error) {
+    } catch (const Error& error) {
       EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
     }
   }
-  EXPECT_THROW(ParseDatabaseFile(folder.File("missing"), "package", root), std::runtime_error);
+  EXPECT_THROW(ParseDatabaseFile(folder.File("missing"), "package", root), Error);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ TEST(EvaluatorError, IsARuntimeErrorWithTheTrimmedExpression) {
   try {
     evaluator.Eval(" \t a=-1\r\n");
     FAIL() << "no error";
-  } catch (const std::runtime_error& error) {
+  } catch (const Error& error) {
     const auto* evaluatorError = dynamic_cast<const TkeEvaluatorError*>(&error);
     ASSERT_NE(evaluatorError, nullptr);
     EXPECT_EQ(evaluatorError->Expression(), "a=-1");

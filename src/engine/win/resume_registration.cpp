@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include <random>
-
 #include "platform/format_text.h"
 #include "platform/paths.h"
 #include "platform/unique_name.h"
 #include "platform/win/message_box.h"
+#include "platform/win/random_number.h"
 #include "platform/win/registry_path.h"
 #include "platform/win/system_folders.h"
 
@@ -29,11 +28,6 @@ std::string FreeResumeValueName(const std::function<std::uint32_t()>& random) {
 }
 
 namespace {
-
-std::uint32_t RandomNumber() {
-  static std::mt19937 engine{std::random_device{}()};
-  return static_cast<std::uint32_t>(engine());
-}
 
 bool CannotPrepare() {
   ShowErrorBox("Error", "Cannot prepare for resuming.");

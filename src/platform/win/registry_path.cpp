@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <mutex>
-#include <random>
 #include <utility>
 
+#include "platform/win/random_number.h"
 #include "platform/win/registry_value.h"
 
 namespace cv {
@@ -241,12 +241,7 @@ bool RegEnumSubkeys(const std::string& path, std::vector<std::string>& list) {
 }
 
 std::string RegUniqueValueName(const std::string& path, const std::string& prefix) {
-  static std::mutex lock;
-  static std::mt19937 engine{std::random_device{}()};
-  return RegUniqueValueName(path, prefix, [] {
-    const std::lock_guard<std::mutex> guard(lock);
-    return static_cast<std::uint32_t>(engine());
-  });
+  return RegUniqueValueName(path, prefix, RandomNumber);
 }
 
 std::string RegUniqueValueName(const std::string& path, const std::string& prefix,
