@@ -145,6 +145,7 @@ class CopyStep {
   std::string writeTarget_;  // the final path of the file being written
   std::string partial_;      // where it is written until it is complete
   std::string currentFile_;  // for the step's error message
+  std::string readyFolder_;  // the last folder made ready for a file
   int overwriteAnswer_ = 1;
   bool externalError_ = false;
   ItemSearch search_;
@@ -307,13 +308,16 @@ int CopyStep::OnFileToExtract(const SourceFile& file, std::string& outputPath) {
   // Folder and file.
   currentFile_ = destination_;
   const std::string folder = ExcludeBackslash(ExtractFolder(destination_));
-  if (!folder.empty()) {
+  // Files come folder by folder: one that the previous file's folder already
+  // holds needs no look at the file system (three under Wine otherwise).
+  if (!folder.empty() && folder != readyFolder_) {
     const bool missing = !FolderExists(folder);
     AddFolderChain(ActionList(), folder, !flags_.Contains(TcvFlag::dont_log) && !assembly_);
     if (!FolderExists(folder)) {
       return Fail(FormatText(host_.EngineString(11), {ExtractFileName(destination_)}));
     }
     if (missing) fresh_.AddCreated(folder);
+    readyFolder_ = folder;
   }
   if (folderOnly) return 0;
   fresh_.AddTarget(destination_);
