@@ -22,6 +22,9 @@ bool BackgroundWriter::Write(File& file, const void* data, int count, std::uint6
   const bool nearTheEnd = remaining <= kWriteAtOnceRemaining;
   if (!thread_.joinable() && !(nearTheEnd && waiting_.empty())) {
     try {
+      // The thread keeps spare buffers without allocating: an allocation
+      // failing there would end the process.
+      spare_.reserve(kSpareBuffers);
       thread_ = std::thread([this] { Run(); });
     } catch (...) {
       // No thread to be had: every write is made at once.

@@ -307,9 +307,13 @@ void EngineOperations::SaveStateForResume() {
 }
 
 bool EngineOperations::RegisterResume() {
-  ScheduleReplacements(ActionList());
   const RunState& run = Run();
-  return !run.ResumePending || RegisterResumeAtLogon(run.WorkFolder, run.SetupFileName);
+  // A run that cannot go on after the restart is rolled back: the deletes
+  // and moves for the next start are queued only once it can, or one of
+  // them would take a user's file that the rollback has kept.
+  if (run.ResumePending && !RegisterResumeAtLogon(run.WorkFolder, run.SetupFileName)) return false;
+  ScheduleReplacements(ActionList());
+  return true;
 }
 
 std::string EngineOperations::UninstallerLog() {

@@ -564,7 +564,7 @@ bool RemoveProjectFiles(InstallRunHost& host) {
         const std::vector<MessageParamValue> values = ItemParams(
             path, static_cast<std::uint32_t>(entry.Size), DosDateTime(written), entry.Attributes, true);
         if (SendRunEvent(EV_BEFOREPROCESSITEM, values) != 0) return true;
-        AddFile(ActionList(), path, item.Flags, true);
+        AddRemovedFile(ActionList(), path, item.Flags);
         SendRunEvent(EV_AFTERPROCESSITEM, values);
         return true;
       });

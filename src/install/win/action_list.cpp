@@ -42,6 +42,21 @@ bool MakePending(TInstallFile& file) {
   return true;
 }
 
+// The target is held open (by a program the run started, say): the backup
+// goes beside it and replaces it at the next start. The backup folder itself
+// goes with the run's work folder.
+bool RestoreAtNextStart(const TInstallFile& file) {
+  char name[MAX_PATH];
+  const std::string folder = ExcludeBackslash(ExtractFolder(file.FileName));
+  if (GetTempFileNameA(folder.c_str(), "cv", 0, name) == 0) return false;
+  if (!BufferedCopyFile(file.BackupFileName, name) || !ScheduleFileReplace(name, file.FileName)) {
+    DeleteFileA(name);
+    return false;
+  }
+  if (TcvMainDatabase* database = MainDatabase()) SetVar(database, "Reboot", "1");
+  return true;
+}
+
 void RemoveFileExtras(const TInstallFile& file) {
   if (file.Flags.Contains(TcvFlag::reg_server)) UnregisterServerRoutine()(file.FileName);
   if (file.Flags.Contains(TcvFlag::reg_font)) {
@@ -65,7 +80,7 @@ void RollbackFile(TInstallFile& file) {
     DeleteFileForced(file.TmpFileName);
   } else if (file.Pending) {
     // The previous file never left its place.
-    DeleteFileForced(file.TmpFileName);
+    if (!file.TmpFileName.empty()) DeleteFileForced(file.TmpFileName);
   } else {
     if (file.Flags.Contains(TcvFlag::reg_server)) UnregisterServerRoutine()(file.FileName);
     if (file.Flags.Contains(TcvFlag::reg_font) && !file.Existed) {
@@ -87,8 +102,10 @@ void RollbackFile(TInstallFile& file) {
           AddFontFile(file.FileName);
           BroadcastFontChange();
         }
-      } else {
+      } else if (!RestoreAtNextStart(file)) {
         ShowError("Cannot copy \"" + file.BackupFileName + "\" to \"" + file.FileName + "\"");
+        // The backup is all that is left of the user's file: it stays.
+        return;
       }
     }
   }
@@ -170,10 +187,22 @@ TInstallFile* AddFile(TInstallActions& list, const std::string& path, TcvFlags f
     if (!DeleteFileForced(path) && !MakePending(file)) {
       // The backup stays with the work folder: the journal may name it.
       list.Delete(list.Count() - 1);
+      // The journal learns that the list is shorter, or it would take the
+      // next action for this one, already written.
+      CurrentRunJournal().Record(list);
       return nullptr;
     }
   }
   return &file;
+}
+
+TInstallFile* AddRemovedFile(TInstallActions& list, const std::string& path, TcvFlags flags) {
+  TInstallFile* file = AddFile(list, path, flags, true);
+  if (file && file->Pending) {
+    DeleteFileA(file->TmpFileName.c_str());
+    file->TmpFileName.clear();
+  }
+  return file;
 }
 
 TInstallFile* FindFile(const TInstallActions& list, const std::string& path) {

@@ -27,6 +27,11 @@ TInstallActions& ActionList();
 TInstallFile* AddFile(TInstallActions& list, const std::string& path, TcvFlags flags,
                       bool removeExisting);
 
+// AddFile with `removeExisting` for a file that goes without a successor: a
+// locked one is pending without a temporary file, and so is deleted at the
+// next start rather than replaced by an empty file.
+TInstallFile* AddRemovedFile(TInstallActions& list, const std::string& path, TcvFlags flags);
+
 // AddFile for a target the caller has just found missing: nothing to back up
 // or remove, so the file system is not asked again.
 TInstallFile* AddAbsentFile(TInstallActions& list, const std::string& path, TcvFlags flags);

@@ -31,7 +31,7 @@ bool RemoveOldReferences(const std::string& logFile) {
   bool ok = true;
   for (const std::string& link : SortedLogKeys(logFile, "Shortcuts")) {
     for (const std::string& file : {link, ChangeExtension(link, ".pif")}) {
-      if (!AddFile(ActionList(), file, TcvFlags{TcvFlag::dont_log}, true)) ok = false;
+      if (!AddRemovedFile(ActionList(), file, TcvFlags{TcvFlag::dont_log})) ok = false;
     }
   }
   const std::vector<std::string> folders = SortedLogKeys(logFile, "CreateDirs");

@@ -68,12 +68,14 @@ bool RunJournal::Begin(const std::string& appId, const std::string& workFolder) 
   appId_ = appId;
   path_ = path;
   recorded_ = 0;
+  size_ = kHeader.size();
   return true;
 }
 
 void RunJournal::Record(const TInstallActions& list) {
   if (!Active()) return;
   if (recorded_ > list.Count()) recorded_ = list.Count();
+  const int unwritten = recorded_;
   std::string text;
   for (; recorded_ < list.Count(); ++recorded_) {
     const TInstallAction& action = *list.Action(recorded_);
@@ -84,10 +86,23 @@ void RunJournal::Record(const TInstallActions& list) {
     text += tag.AsXML();
     text += "\r\n";
   }
+  if (text.empty()) return;
   DWORD written = 0;
   // The system keeps what was written when the process dies; only Windows
   // going down without a shutdown could lose the last actions.
-  if (!text.empty()) WriteFile(file_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  if (WriteFile(file_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+      written == text.size()) {
+    size_ += written;
+    return;
+  }
+  // A full disk: a part of a line would hide every line after it from a
+  // reader, so the record goes back to its last whole line, and these
+  // actions are written again with the next ones.
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(size_);
+  SetFilePointerEx(file_, end, nullptr, FILE_BEGIN);
+  SetEndOfFile(file_);
+  recorded_ = unwritten;
 }
 
 void RunJournal::End() {

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -45,6 +46,7 @@ class RunJournal {
   std::string appId_;
   std::string path_;
   int recorded_ = 0;  // actions of the list written so far
+  std::uint64_t size_ = 0;  // bytes of the file up to its last whole line
 };
 
 // The engine's one journal: SendRunEvent records into it before each event

@@ -165,6 +165,7 @@ class Uninstall {
   std::string silentSettings_;
   std::string installLocation_;
   std::string logFile_;
+  std::vector<std::string> createdFolders_;  // sorted, parents first
   std::unique_ptr<LogSnapshot> log_;
   KeptFiles kept_;
   // Shared files this product counted but did not copy, whose last user it
@@ -364,10 +365,11 @@ void Uninstall::RemoveFiles() {
 
 void Uninstall::RemoveFolders() {
   if (log_->Section("CreateDirs").empty()) return;
-  // The log lies in one of the folders; it goes so that its folder can go.
-  DeleteFileForced(logFile_);
-  const std::vector<std::string> folders = log_->SortedKeys("CreateDirs");
-  for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+  // The log lies in one of the folders, and its folder goes with it once
+  // the run has succeeded: a program after the removal that fails leaves the
+  // log for the uninstaller's next start.
+  createdFolders_ = log_->SortedKeys("CreateDirs");
+  for (auto it = createdFolders_.rbegin(); it != createdFolders_.rend(); ++it) {
     Status(15, *it);
     RemoveDirectoryA(it->c_str());
   }
@@ -376,6 +378,9 @@ void Uninstall::RemoveFolders() {
 void Uninstall::Finish() {
   RegDeleteKeyPath(key_, true);
   DeleteFileForced(logFile_);
+  for (auto it = createdFolders_.rbegin(); it != createdFolders_.rend(); ++it) {
+    RemoveDirectoryA(it->c_str());
+  }
   if (!silentSettings_.empty()) DeleteFileForced(silentSettings_);
   const std::string program = host_.EngineProgram();
   if (!installLocation_.empty() &&

@@ -8,9 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "database/main_database.h"
 #include "database/variable_access.h"
+#include "dialog_watcher.h"
 #include "install/install_log.h"
 #include "platform/ini_cache.h"
 #include "platform/paths.h"
@@ -176,6 +179,56 @@ TEST_F(ActionListTest, LockedTargetBecomesAPendingReplacementScheduledAtTheEnd) 
   RollbackAll(list_);
   EXPECT_FALSE(PathExists(tmp));
   EXPECT_EQ(ReadFileBytes(target), "old");
+}
+
+TEST_F(ActionListTest, LockedFileToRemoveIsDeletedAtTheNextStartNotReplacedByAnEmptyOne) {
+  PendingMovesGuard guard;
+  const std::string target = temp_.Path() + "obsolete.dll";
+  ASSERT_TRUE(WriteFileBytes(target, "old"));
+  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  TInstallFile* file = AddRemovedFile(list_, target, {});
+  ASSERT_NE(file, nullptr);
+  EXPECT_TRUE(file->Pending);
+  EXPECT_TRUE(file->TmpFileName.empty());
+  EXPECT_EQ(FolderEntries(temp_.Path()), std::vector<std::string>{"obsolete.dll"});
+  ScheduleReplacements(list_);
+  std::string moves;
+  ASSERT_TRUE(PendingMovesGuard::ReadValue(moves));
+  const std::string nt = "\\??\\";
+  EXPECT_NE(moves.find(nt + target + '\0' + '\0'), std::string::npos);
+  EXPECT_EQ(moves.find('\0' + nt + target + '\0', moves.find(nt + target) + 1), std::string::npos)
+      << "something is moved onto the target";
+  CloseHandle(held);
+  RollbackAll(list_);
+  EXPECT_EQ(ReadFileBytes(target), "old");
+}
+
+TEST_F(ActionListTest, AReplacedFileHeldOpenAtTheRollbackGetsItsBackupAtTheNextStart) {
+  PendingMovesGuard guard;
+  const std::string target = temp_.Path() + "running.exe";
+  ASSERT_TRUE(WriteFileBytes(target, "the user's version"));
+  ASSERT_NE(AddFile(list_, target, {}, true), nullptr);
+  ASSERT_TRUE(WriteFileBytes(target, "new version"));
+  // A program the run started still holds it.
+  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  test::DialogWatcher watcher;
+  RollbackAll(list_);
+  CloseHandle(held);
+  std::string moves;
+  ASSERT_TRUE(PendingMovesGuard::ReadValue(moves));
+  const std::string nt = "\\??\\";
+  const std::size_t onto = moves.find('\0' + nt + target + '\0', moves.find(nt + target + '\0' + '\0'));
+  ASSERT_NE(onto, std::string::npos) << "no move onto the target";
+  const std::size_t from = moves.rfind(nt, onto - 1);
+  const std::string copy = moves.substr(from + nt.size(), onto - from - nt.size());
+  EXPECT_EQ(ExtractFolder(copy), temp_.Path());
+  EXPECT_EQ(ReadFileBytes(copy), "the user's version");
+  EXPECT_EQ(GetVar(database_.get(), "Reboot", "0"), "1");
+  DeleteFileA(copy.c_str());
 }
 
 TEST_F(ActionListTest, FolderChainIsRecordedParentsFirstAndRolledBackChildrenFirst) {

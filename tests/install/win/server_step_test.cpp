@@ -15,6 +15,7 @@
 #include "dialog_watcher.h"
 #include "install/win/action_list.h"
 #include "install/win/file_copy.h"
+#include "install/win/installed_file_services.h"
 #include "item_events.h"
 #include "temp_folder.h"
 
@@ -112,6 +113,22 @@ TEST_F(ServerStepTest, EachServerIsAnnouncedAndAPluginMaySkipIt) {
   EXPECT_EQ(events.seen, (std::vector<std::string>{"EV_BEFOREPROCESSITEM 4," + skipped + ",0",
                                                    "EV_BEFOREPROCESSITEM 4," + server + ",0",
                                                    "EV_AFTERPROCESSITEM 4," + server + ",0"}));
+}
+
+TEST_F(ServerStepTest, AFileTheRunRemovedOrNeverWroteIsNotRegistered) {
+  const std::string obsolete = folder_.Path() + "obsolete.dll";
+  ASSERT_TRUE(BufferedCopyFile(Fixture("versioned_com_2_0_0_0.dll"), obsolete));
+  ASSERT_TRUE(RegisterServerRoutine()(obsolete));
+  ASSERT_NE(AddRemovedFile(list_, obsolete, TcvFlags{TcvFlag::reg_server}), nullptr);
+  EXPECT_FALSE(ServerKeyExists()) << "unregistered before it went";
+  auto& kept = AddAction<TInstallFile>(list_);
+  kept.FileName = folder_.Path() + "never-written.dll";
+  kept.Flags = TcvFlags{TcvFlag::reg_server};
+
+  test::DialogWatcher watcher;
+  EXPECT_TRUE(RegisterServers(list_));
+  EXPECT_TRUE(watcher.Seen().empty());
+  EXPECT_FALSE(ServerKeyExists());
 }
 
 }  // namespace

@@ -471,12 +471,15 @@ TEST_F(UninstallLogTest, AFailingProgramStopsTheRun) {
   // Without the exit-code flag its code does not count.
   WriteLog("[PreRunApp]\r\n0='cmd.exe','/c exit 3','',0,'',1,0\r\n");
   EXPECT_TRUE(RunUninstall(host_));
-  // After the removal: the files are gone, the registration stays.
+  // After the removal: the files are gone; the registration and the log,
+  // with the folder it lies in, stay for the uninstaller's next start.
   RegWriteString(key_, "DisplayName", "Log");
-  WriteLog("[RunApp]\r\n0=" + fail + "\r\n[CopyFiles]\r\n" + File("app.exe") + "=\r\n");
+  WriteLog("[RunApp]\r\n0=" + fail + "\r\n[CopyFiles]\r\n" + File("app.exe") +
+           "=\r\n[CreateDirs]\r\n" + ExcludeBackslash(folder_.Path()) + "=\r\n");
   EXPECT_FALSE(RunUninstall(host_));
   EXPECT_FALSE(PathExists(file));
   EXPECT_TRUE(RegKeyExists(key_));
+  EXPECT_TRUE(PathExists(folder_.Path() + "install.log"));
 }
 
 TEST_F(UninstallLogTest, TwoProductsShareALibraryAndAFontUntilTheLastGoes) {
