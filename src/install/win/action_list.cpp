@@ -185,6 +185,12 @@ TInstallFile* AddFile(TInstallActions& list, const std::string& path, TcvFlags f
     CurrentRunJournal().Record(list);
     RemoveFileExtras(file);
     if (!DeleteFileForced(path) && !MakePending(file)) {
+      // The file stays as it was, and so does what was undone for it.
+      if (file.Flags.Contains(TcvFlag::reg_server)) RegisterServerRoutine()(path);
+      if (file.Flags.Contains(TcvFlag::reg_font)) {
+        AddFontFile(path);
+        BroadcastFontChange();
+      }
       // The backup stays with the work folder: the journal may name it.
       list.Delete(list.Count() - 1);
       // The journal learns that the list is shorter, or it would take the

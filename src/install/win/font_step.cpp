@@ -146,6 +146,15 @@ bool RegisterFonts(TInstallActions& list, const FontStepSettings& settings) {
       ShowErrorBox("Error", FormatText(settings.SharedCountError, {target.Path}));
       return false;
     }
+    if (kept && unpacked->Flags.Contains(TcvFlag::shared)) {
+      // Logged as this product's too: should it be the font's last user,
+      // its uninstaller takes the font's listing away with the file.
+      auto& listed = AddAction<TInstallFile>(list);
+      listed.FileName = target.Path;
+      listed.FontName = target.Name;
+      listed.Flags = TcvFlags{TcvFlag::reg_font, TcvFlag::shared};
+      listed.DontRollback = true;
+    }
     SendRunEvent(EV_AFTERPROCESSITEM, {kind, unpacked->FileName, 0});
   }
   return true;

@@ -146,6 +146,14 @@ TEST_F(FontStepTest, ASharedFontIsCountedWhereItIsPutOrKept) {
     ASSERT_TRUE(Register()) << c.What;
     EXPECT_EQ(RegReadDword(kSharedDlls, c.CountedPath, 0), c.Count) << c.What;
     EXPECT_EQ(RegValueExists(kSharedDlls, unpackedFor), c.CountedPath == unpackedFor) << c.What;
+    // Logged by name where it is, so that its last user's uninstaller takes
+    // the listing away with the file.
+    std::string logged = "<not logged>";
+    for (int i = 0; i < list_.Count(); ++i) {
+      const auto* file = dynamic_cast<const TInstallFile*>(list_.Action(i));
+      if (file && file->Log && file->FileName == c.CountedPath) logged = file->FontName;
+    }
+    EXPECT_EQ(logged, kListedName) << c.What;
     RollbackAll(list_);
     EXPECT_FALSE(RegValueExists(kSharedDlls, c.CountedPath)) << c.What << ": the count outlived the rollback";
     RegDeleteValuePath(FontsRegistryKey(), kListedName);
