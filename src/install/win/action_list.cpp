@@ -184,19 +184,23 @@ TInstallFile* AddFile(TInstallActions& list, const std::string& path, TcvFlags f
     // the next setup the backup to give back.
     CurrentRunJournal().Record(list);
     RemoveFileExtras(file);
-    if (!DeleteFileForced(path) && !MakePending(file)) {
-      // The file stays as it was, and so does what was undone for it.
-      if (file.Flags.Contains(TcvFlag::reg_server)) RegisterServerRoutine()(path);
-      if (file.Flags.Contains(TcvFlag::reg_font)) {
-        AddFontFile(path);
-        BroadcastFontChange();
+    if (!DeleteFileForced(path)) {
+      if (!MakePending(file)) {
+        // The file stays as it was, and so does what was undone for it.
+        if (file.Flags.Contains(TcvFlag::reg_server)) RegisterServerRoutine()(path);
+        if (file.Flags.Contains(TcvFlag::reg_font)) {
+          AddFontFile(path);
+          BroadcastFontChange();
+        }
+        // The backup stays with the work folder: the journal may name it.
+        list.Delete(list.Count() - 1);
+        // The journal learns that the list is shorter, or it would take the
+        // next action for this one, already written.
+        CurrentRunJournal().Record(list);
+        return nullptr;
       }
-      // The backup stays with the work folder: the journal may name it.
-      list.Delete(list.Count() - 1);
-      // The journal learns that the list is shorter, or it would take the
-      // next action for this one, already written.
-      CurrentRunJournal().Record(list);
-      return nullptr;
+      // On record with its temporary file, which a recovery takes away.
+      CurrentRunJournal().Amend(list);
     }
   }
   return &file;
@@ -207,6 +211,7 @@ TInstallFile* AddRemovedFile(TInstallActions& list, const std::string& path, Tcv
   if (file && file->Pending) {
     DeleteFileA(file->TmpFileName.c_str());
     file->TmpFileName.clear();
+    CurrentRunJournal().Amend(list);
   }
   return file;
 }

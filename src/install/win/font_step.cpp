@@ -9,6 +9,7 @@
 #include "install/win/install_run.h"
 #include "install/win/installed_file_services.h"
 #include "install/win/run_events.h"
+#include "install/win/run_journal.h"
 #include "install/win/shared_files.h"
 #include "platform/case_map.h"
 #include "platform/format_text.h"
@@ -91,6 +92,8 @@ bool InstallFont(TInstallActions& list, const TInstallFile& unpacked, const Font
   TInstallFile* installed = AddFile(list, target.Path, flags, true);
   if (!installed) return false;
   installed->FontName = target.Name;
+  // On record with its name, whose listing a recovery takes away.
+  CurrentRunJournal().Amend(list);
   const std::string written = installed->Pending ? installed->TmpFileName : target.Path;
   if (!BufferedCopyFile(unpacked.TmpFileName, written) || !AddFontFile(written)) return false;
   const bool inFontsFolder = SameTextNoCase(ExcludeBackslash(ExtractFolder(target.Path)),

@@ -69,6 +69,7 @@ bool RunJournal::Begin(const std::string& appId, const std::string& workFolder) 
   path_ = path;
   recorded_ = 0;
   size_ = kHeader.size();
+  lastIndex_ = -1;
   return true;
 }
 
@@ -76,6 +77,8 @@ void RunJournal::Record(const TInstallActions& list) {
   if (!Active()) return;
   if (recorded_ > list.Count()) recorded_ = list.Count();
   const int unwritten = recorded_;
+  int lastIndex = -1;
+  std::uint64_t lastStart = 0;
   std::string text;
   for (; recorded_ < list.Count(); ++recorded_) {
     const TInstallAction& action = *list.Action(recorded_);
@@ -83,6 +86,8 @@ void RunJournal::Record(const TInstallActions& list) {
     tag.SetName(list.GetItemTagName(action.Class()));
     if (tag.Name().empty()) continue;
     action.AssignTo(tag);
+    lastIndex = recorded_;
+    lastStart = size_ + text.size();
     text += tag.AsXML();
     text += "\r\n";
   }
@@ -93,16 +98,32 @@ void RunJournal::Record(const TInstallActions& list) {
   if (WriteFile(file_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
       written == text.size()) {
     size_ += written;
+    lastIndex_ = lastIndex;
+    lastStart_ = lastStart;
     return;
   }
   // A full disk: a part of a line would hide every line after it from a
   // reader, so the record goes back to its last whole line, and these
   // actions are written again with the next ones.
+  CutBackTo(size_);
+  recorded_ = unwritten;
+}
+
+void RunJournal::Amend(const TInstallActions& list) {
+  if (Active() && recorded_ == list.Count() && lastIndex_ == list.Count() - 1) {
+    CutBackTo(lastStart_);
+    recorded_ = lastIndex_;
+    lastIndex_ = -1;
+  }
+  Record(list);
+}
+
+void RunJournal::CutBackTo(std::uint64_t size) {
   LARGE_INTEGER end{};
-  end.QuadPart = static_cast<LONGLONG>(size_);
+  end.QuadPart = static_cast<LONGLONG>(size);
   SetFilePointerEx(file_, end, nullptr, FILE_BEGIN);
   SetEndOfFile(file_);
-  recorded_ = unwritten;
+  size_ = size;
 }
 
 void RunJournal::End() {

@@ -35,18 +35,24 @@ class RunJournal {
   // Appends the actions `list` gained since the last call. A list that got
   // shorter (a rollback took actions away) is recorded from its new end.
   void Record(const TInstallActions& list);
+  // The last action of `list`, already recorded, has changed (its font name
+  // or temporary file came later): its line is written again.
+  void Amend(const TInstallActions& list);
   // The run ended its own way (finished, rolled back, or suspended with its
   // state saved for a resume): the record and its registry entry go.
   void End();
 
  private:
   void Close();
+  void CutBackTo(std::uint64_t size);
 
   HANDLE file_ = INVALID_HANDLE_VALUE;
   std::string appId_;
   std::string path_;
   int recorded_ = 0;  // actions of the list written so far
   std::uint64_t size_ = 0;  // bytes of the file up to its last whole line
+  int lastIndex_ = -1;  // the action whose line ends the file, if one does
+  std::uint64_t lastStart_ = 0;  // where that line begins
 };
 
 // The engine's one journal: SendRunEvent records into it before each event

@@ -108,5 +108,31 @@ TEST_F(RunJournalTest, ARunStillGoingOrEndedIsLeftAlone) {
   EXPECT_FALSE(RunJournal().Begin("", work_)) << "a product without an ID has no record to be found by";
 }
 
+TEST_F(RunJournalTest, AnActionChangedAfterItsRecordIsWrittenAgainInItsPlace) {
+  TInstallActions list;
+  std::optional<RunJournal> journal(std::in_place);
+  ASSERT_TRUE(journal->Begin("App", work_));
+  const auto add = [&](const char* name) -> TInstallFile& {
+    auto& file = AddAction<TInstallFile>(list);
+    file.FileName = temp_.Path() + name;
+    journal->Record(list);
+    return file;
+  };
+  add("first.ttf");
+  TInstallFile& font = add("font.ttf");
+  font.FontName = "Test Sans (TrueType)";
+  journal->Amend(list);
+  add("after.ttf");
+  journal.reset();
+  const std::string text = ReadFileBytes(work_ + "RunJournal");
+  const std::size_t first = text.find("first.ttf"), named = text.find("Test Sans"),
+                    after = text.find("after.ttf");
+  EXPECT_EQ(text.find("font.ttf"), text.rfind("font.ttf")) << "one line for the font\n" << text;
+  ASSERT_NE(named, std::string::npos) << text;
+  EXPECT_LT(first, named);
+  EXPECT_LT(named, after);
+  RegDeleteValuePath(kRuns, "App");
+}
+
 }  // namespace
 }  // namespace cv
