@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <utility>
 
 #include "database/main_database.h"
 #include "database/variable_access.h"
@@ -30,15 +31,26 @@ std::string BackupFolder() {
   return database ? database->TempBackupPath : std::string();
 }
 
+// A new empty file beside `path` under a free name; empty when none could
+// be made.
+std::string TempFileBeside(const std::string& path) {
+  char name[MAX_PATH];
+  const std::string folder = ExcludeBackslash(ExtractFolder(path));
+  return GetTempFileNameA(folder.c_str(), "cv", 0, name) != 0 ? std::string(name) : std::string();
+}
+
+void RequestRestart() {
+  if (TcvMainDatabase* database = MainDatabase()) SetVar(database, "Reboot", "1");
+}
+
 // The target is kept where it is; its new content goes to a temporary file
 // beside it until the next start.
 bool MakePending(TInstallFile& file) {
-  char name[MAX_PATH];
-  const std::string folder = ExcludeBackslash(ExtractFolder(file.FileName));
-  if (GetTempFileNameA(folder.c_str(), "cv", 0, name) == 0) return false;
+  std::string name = TempFileBeside(file.FileName);
+  if (name.empty()) return false;
   file.Pending = true;
-  file.TmpFileName = name;
-  if (TcvMainDatabase* database = MainDatabase()) SetVar(database, "Reboot", "1");
+  file.TmpFileName = std::move(name);
+  RequestRestart();
   return true;
 }
 
@@ -46,14 +58,13 @@ bool MakePending(TInstallFile& file) {
 // goes beside it and replaces it at the next start. The backup folder itself
 // goes with the run's work folder.
 bool RestoreAtNextStart(const TInstallFile& file) {
-  char name[MAX_PATH];
-  const std::string folder = ExcludeBackslash(ExtractFolder(file.FileName));
-  if (GetTempFileNameA(folder.c_str(), "cv", 0, name) == 0) return false;
+  const std::string name = TempFileBeside(file.FileName);
+  if (name.empty()) return false;
   if (!BufferedCopyFile(file.BackupFileName, name) || !ScheduleFileReplace(name, file.FileName)) {
-    DeleteFileA(name);
+    DeleteFileA(name.c_str());
     return false;
   }
-  if (TcvMainDatabase* database = MainDatabase()) SetVar(database, "Reboot", "1");
+  RequestRestart();
   return true;
 }
 

@@ -108,6 +108,11 @@ TEST_F(ActionListTest, FailedBackupRecordsNothingAndKeepsTheTarget) {
   EXPECT_EQ(ReadFileBytes(target), "user data");
 }
 
+// Held open without delete sharing, as a running program holds its files.
+HANDLE HoldOpen(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 // The delayed moves Windows keeps for the next start, put back afterwards.
 class PendingMovesGuard {
  public:
@@ -151,9 +156,7 @@ TEST_F(ActionListTest, LockedTargetBecomesAPendingReplacementScheduledAtTheEnd) 
   PendingMovesGuard guard;
   const std::string target = temp_.Path() + "busy.dll";
   ASSERT_TRUE(WriteFileBytes(target, "old"));
-  // Held open without delete sharing, as a running program holds its files.
-  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE held = HoldOpen(target);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   TInstallFile* file = AddFile(list_, target, {}, true);
   ASSERT_NE(file, nullptr);
@@ -185,8 +188,7 @@ TEST_F(ActionListTest, LockedFileToRemoveIsDeletedAtTheNextStartNotReplacedByAnE
   PendingMovesGuard guard;
   const std::string target = temp_.Path() + "obsolete.dll";
   ASSERT_TRUE(WriteFileBytes(target, "old"));
-  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE held = HoldOpen(target);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   TInstallFile* file = AddRemovedFile(list_, target, {});
   ASSERT_NE(file, nullptr);
@@ -212,8 +214,7 @@ TEST_F(ActionListTest, AReplacedFileHeldOpenAtTheRollbackGetsItsBackupAtTheNextS
   ASSERT_NE(AddFile(list_, target, {}, true), nullptr);
   ASSERT_TRUE(WriteFileBytes(target, "new version"));
   // A program the run started still holds it.
-  HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE held = HoldOpen(target);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   test::DialogWatcher watcher;
   RollbackAll(list_);
